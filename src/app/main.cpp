@@ -1,0 +1,69 @@
+#include "app/Application.h"
+#include "display/ClockWindow.h"
+#include "platform/DisplayProbe.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTextStream>
+#include <QTranslator>
+
+namespace {
+
+// Peak resident memory of this process in kB, where the system tells it.
+qint64 peakResidentKb()
+{
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    }
+    return 0;
+}
+
+// For the start-up benchmark: report the first paint and end.
+void reportFirstPaint(melvanta::ClockWindow* window)
+{
+    QObject::connect(window, &melvanta::ClockWindow::firstPainted, window, [] {
+        QTextStream(stdout) << "first-paint " << peakResidentKb() << Qt::endl;
+        QTimer::singleShot(0, qApp, &QApplication::quit);
+    });
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QString reason;
+    if (!melvanta::displayAvailable(&reason)) {
+        QTextStream(stderr) << "melvanta: " << reason << "\n";
+        return 1;
+    }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Melvanta"));
+    QApplication::setDesktopFileName(QStringLiteral("melvanta"));
+
+    // Standard buttons of message boxes and dialogs in Chinese, like the rest.
+    QTranslator qtTranslator;
+    if (qtTranslator.load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTranslator);
+
+    // The stage's fonts are Windows names; map them to the Chinese fonts here.
+    for (const char* family : {"新宋体", "宋体"})
+        QFont::insertSubstitutions(QString::fromUtf8(family),
+                                   {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
+
+    melvanta::Application melvantaApp;
+    if (melvantaApp.start() != melvanta::Application::Start::WindowsShown)
+        return 0;
+    if (qEnvironmentVariableIsSet("MELVANTA_REPORT_FIRST_PAINT"))
+        reportFirstPaint(melvantaApp.clockWindow());
+    const int code = QApplication::exec();
+    melvantaApp.shutdown();
+    return code;
+}

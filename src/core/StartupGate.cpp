@@ -1,0 +1,48 @@
+#include "core/StartupGate.h"
+
+#include "core/Encodings.h"
+#include "core/ProgramFolder.h"
+#include "storage/ProfileFile.h"
+#include "storage/RegistryStore.h"
+#include "storage/StageSettingsStore.h"
+
+#include <QFileInfo>
+
+namespace melvanta {
+
+GateOutcome checkSettingsVersion(RegistryStore& store, double programVersion)
+{
+    double stored = vbVal(store.text(QString::fromLatin1(RegistryValue::vision)).value_or(QString()));
+    if (stored == 0)
+        stored = 1.0;
+    if (stored > programVersion)
+        return {false, QString::fromUtf8(kNewerSettingsMessage)};
+    if (stored < programVersion) {
+        ClearStageSettings(store);
+        store.setText(QString::fromLatin1(RegistryValue::vision), QString::number(programVersion));
+    }
+    return {};
+}
+
+QStringList missingDataFiles(const QString& programFolder)
+{
+    const QString folder = ProgramFolder::withTrailingSeparator(programFolder);
+    QStringList missing;
+    for (const char* name : {kDatabaseFileName, kHelpFileName, kProfileFileName}) {
+        if (!QFileInfo(folder + QLatin1String(name)).isFile())
+            missing << QLatin1String(name);
+    }
+    return missing;
+}
+
+GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion)
+{
+    GateOutcome outcome = checkSettingsVersion(store, programVersion);
+    if (!outcome.pass)
+        return outcome;
+    if (!missingDataFiles(programFolder).isEmpty())
+        return {false, QString::fromUtf8(kIncompleteInstallMessage)};
+    return {};
+}
+
+} // namespace melvanta

@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace melvanta {
+
+class RegistryStore;
+
+// This release's version number: major + minor / 10.
+inline constexpr double kProgramVersion = 4.0;
+
+inline constexpr char kNewerSettingsMessage[] = "请使用最新版本";
+inline constexpr char kIncompleteInstallMessage[] = "保持程序完整，请重新安装";
+
+struct GateOutcome
+{
+    bool pass = true;
+    QString message; // shown to the user when the gate fails
+};
+
+// The settings version `vision`: stored settings of a newer release stop
+// the start; an older or missing version clears the stored stage (the next
+// load yields the first-run defaults) and records this release's version.
+GateOutcome checkSettingsVersion(RegistryStore& store, double programVersion = kProgramVersion);
+
+// The data files that must lie in the program folder and are missing.
+QStringList missingDataFiles(const QString& programFolder);
+
+// The whole start-up gate: version first, then the data files.
+GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion = kProgramVersion);
+
+} // namespace melvanta

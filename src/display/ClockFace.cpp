@@ -1,0 +1,55 @@
+#include "display/ClockFace.h"
+
+#include <QAccessible>
+#include <QFontMetrics>
+#include <QPainter>
+
+namespace melvanta {
+
+ClockFace::ClockFace(QWidget* parent) : QWidget(parent)
+{
+    m_font.setBold(true);
+}
+
+void ClockFace::showText(const QString& text, int points)
+{
+    if (text.isEmpty())
+        return;
+    const bool resized = m_font.pointSize() != points || text.size() != m_text.size();
+    m_text = text;
+    m_font.setPointSize(points);
+    setAccessibleName(text);
+    if (resized)
+        resize(sizeHint());
+    update();
+}
+
+void ClockFace::setFaceFont(const QString& family)
+{
+    m_font.setFamily(family);
+    resize(sizeHint());
+    update();
+}
+
+void ClockFace::setTextColour(const QColor& colour)
+{
+    m_colour = colour;
+    update();
+}
+
+QSize ClockFace::sizeHint() const
+{
+    const QFontMetrics metrics(m_font);
+    // A little room around the digits, as the box always had.
+    return QSize(metrics.horizontalAdvance(m_text) + 8, metrics.height() + 2);
+}
+
+void ClockFace::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.setFont(m_font);
+    painter.setPen(m_colour);
+    painter.drawText(rect(), Qt::AlignCenter, m_text);
+}
+
+} // namespace melvanta

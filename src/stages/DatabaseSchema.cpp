@@ -1,0 +1,70 @@
+#include "stages/DatabaseSchema.h"
+
+#include "core/StageSettings.h"
+
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QUuid>
+
+namespace melvanta::DatabaseSchema {
+
+QStringList deskclockColumns()
+{
+    QStringList columns{QStringLiteral("ID"), QStringLiteral("clockname"), QStringLiteral("movetext")};
+    for (const StageField& field : stageFields())
+        columns << QString::fromLatin1(field.name);
+    return columns;
+}
+
+QStringList timesumColumns()
+{
+    return {QStringLiteral("ID"),       QStringLiteral("set_time"),   QStringLiteral("use_time"),
+            QStringLiteral("out_time"), QStringLiteral("pause_time"), QStringLiteral("filename"),
+            QStringLiteral("ID_auto")};
+}
+
+namespace {
+
+QString deskclockDefinition()
+{
+    QStringList columns{QStringLiteral("\"ID\" INTEGER"), QStringLiteral("\"clockname\" TEXT NOT NULL UNIQUE"),
+                        QStringLiteral("\"movetext\" TEXT")};
+    for (const StageField& field : stageFields()) {
+        const char* type = field.kind() == FieldKind::Int16 ? "INTEGER" : "TEXT";
+        columns << QStringLiteral("\"%1\" %2").arg(QLatin1String(field.name), QLatin1String(type));
+    }
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS deskclock (%1)").arg(columns.join(QStringLiteral(", ")));
+}
+
+QString timesumDefinition()
+{
+    return QStringLiteral("CREATE TABLE IF NOT EXISTS timesum (\"ID\" INTEGER, \"set_time\" TEXT, \"use_time\" TEXT, "
+                          "\"out_time\" TEXT, \"pause_time\" TEXT, \"filename\" TEXT, "
+                          "\"ID_auto\" INTEGER PRIMARY KEY AUTOINCREMENT)");
+}
+
+} // namespace
+
+bool create(const QString& databasePath, QString* error)
+{
+    const QString connection = QStringLiteral("schema-") + QUuid::createUuid().toString(QUuid::Id128);
+    bool ok = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(databasePath);
+        if (db.open()) {
+            QSqlQuery query(db);
+            ok = query.exec(deskclockDefinition()) && query.exec(timesumDefinition());
+            if (!ok && error)
+                *error = query.lastError().text();
+            db.close();
+        } else if (error) {
+            *error = db.lastError().text();
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return ok;
+}
+
+} // namespace melvanta::DatabaseSchema

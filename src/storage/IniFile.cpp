@@ -1,0 +1,365 @@
+#include "storage/IniFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QVector>
+
+#include <utility>
+
+namespace melvanta {
+
+namespace {
+
+const QByteArray kBom("\xEF\xBB\xBF");
+
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
+bool isBlank(QChar c)
+{
+    return c == QLatin1Char(' ') || c == QLatin1Char('\t');
+}
+
+QString trimBlanks(const QString& text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && isBlank(text.at(begin)))
+        ++begin;
+    while (end > begin && isBlank(text.at(end - 1)))
+        --end;
+    return text.mid(begin, end - begin);
+}
+
+// UTF-8 to text; invalid bytes become replacement characters. A leading
+// U+FEFF is part of the text here, not a byte-order mark to drop.
+QString decode(const QByteArray& bytes)
+{
+    QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
+}
+
+bool sameName(const QString& a, const QString& b)
+{
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// One physical line of the file: its bytes and the line break that ended it
+// ("\r\n", "\n", "\r", or nothing for a last line without one).
+struct Line
+{
+    QByteArray text;
+    QByteArray eol;
+};
+
+enum class LineKind
+{
+    Blank,
+    Comment,
+    Section,
+    Key,
+    Other
+};
+
+// What a line means. Names and values are decoded as UTF-8 (invalid bytes
+// become replacement characters) and trimmed of blanks.
+struct LineInfo
+{
+    LineKind kind = LineKind::Blank;
+    QString name;  // section name or key name
+    QString value; // key value; the whole trimmed line for Other
+};
+
+LineInfo classify(const QByteArray& text)
+{
+    LineInfo info;
+    qsizetype first = 0;
+    while (first < text.size() && isBlank(text.at(first)))
+        ++first;
+    if (first == text.size())
+        return info;
+    if (text.at(first) == ';') {
+        info.kind = LineKind::Comment;
+        return info;
+    }
+    if (text.at(first) == '[') {
+        // A header ends at its first "]"; whatever follows it is ignored.
+        const qsizetype close = text.indexOf(']', first + 1);
+        if (close >= 0) {
+            info.kind = LineKind::Section;
+            info.name = trimBlanks(decode(text.mid(first + 1, close - first - 1)));
+            return info;
+        }
+    }
+    const qsizetype equals = text.indexOf('=', first);
+    if (equals < 0) {
+        info.kind = LineKind::Other;
+        info.value = trimBlanks(decode(text.mid(first)));
+        return info;
+    }
+    info.kind = LineKind::Key;
+    info.name = trimBlanks(decode(text.mid(first, equals - first)));
+    info.value = trimBlanks(decode(text.mid(equals + 1)));
+    return info;
+}
+
+// The file split into lines. Everything a write does not touch is written
+// back exactly as it was read.
+class Document
+{
+public:
+    // Reads the file. A missing file gives an empty document; a file that
+    // exists but cannot be read leaves readable() false so that no write
+    // replaces what it could not see.
+    explicit Document(const QString& path)
+    {
+        QFile file(path);
+        if (!file.exists())
+            return;
+        m_exists = true;
+        if (!file.open(QIODevice::ReadOnly)) {
+            m_readable = false;
+            return;
+        }
+        QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            m_readable = false;
+            return;
+        }
+        if (bytes.startsWith(kBom)) {
+            m_bom = kBom;
+            bytes.remove(0, kBom.size());
+        }
+        split(bytes);
+    }
+
+    bool exists() const { return m_exists; }
+    bool readable() const { return m_readable; }
+    const QVector<Line>& lines() const { return m_lines; }
+
+    // The range [first, end) of lines of the first section called `name`:
+    // `first` is its header. Both are -1 when there is no such section.
+    std::pair<qsizetype, qsizetype> findSection(const QString& name) const
+    {
+        for (qsizetype i = 0; i < m_lines.size(); ++i) {
+            const LineInfo info = classify(m_lines.at(i).text);
+            if (info.kind != LineKind::Section || !sameName(info.name, name))
+                continue;
+            qsizetype end = i + 1;
+            while (end < m_lines.size() && classify(m_lines.at(end).text).kind != LineKind::Section)
+                ++end;
+            return {i, end};
+        }
+        return {-1, -1};
+    }
+
+    // The index of the first line in [first, end) that is key `key`, or -1.
+    qsizetype findKey(qsizetype first, qsizetype end, const QString& key) const
+    {
+        for (qsizetype i = first; i < end; ++i) {
+            const LineInfo info = classify(m_lines.at(i).text);
+            if (info.kind == LineKind::Key && sameName(info.name, key))
+                return i;
+        }
+        return -1;
+    }
+
+    void replaceText(qsizetype index, const QByteArray& text) { m_lines[index].text = text; }
+    void remove(qsizetype first, qsizetype count) { m_lines.remove(first, count); }
+
+    // Inserts a line before `index` (which may be the line count). The line
+    // before it gets a line break if it had none, so the two stay apart.
+    void insert(qsizetype index, const QByteArray& text)
+    {
+        if (index > 0 && m_lines.at(index - 1).eol.isEmpty())
+            m_lines[index - 1].eol = newline();
+        m_lines.insert(index, Line{text, newline()});
+    }
+
+    bool save(const QString& path) const
+    {
+        QByteArray bytes = m_bom;
+        for (const Line& line : m_lines) {
+            bytes += line.text;
+            bytes += line.eol;
+        }
+        QSaveFile file(path);
+        if (!file.open(QIODevice::WriteOnly))
+            return false;
+        // An unfinished QSaveFile throws its temporary file away.
+        if (file.write(bytes) != bytes.size())
+            return false;
+        return file.commit();
+    }
+
+private:
+    void split(const QByteArray& bytes)
+    {
+        qsizetype start = 0;
+        const qsizetype size = bytes.size();
+        for (qsizetype i = 0; i < size; ++i) {
+            const char c = bytes.at(i);
+            if (c != '\n' && c != '\r')
+                continue;
+            const bool crlf = c == '\r' && i + 1 < size && bytes.at(i + 1) == '\n';
+            const QByteArray eol = crlf ? QByteArray("\r\n") : QByteArray(1, c);
+            if (m_newline.isEmpty())
+                m_newline = crlf ? QByteArray("\r\n") : QByteArray("\n");
+            m_lines.append(Line{bytes.mid(start, i - start), eol});
+            if (crlf)
+                ++i;
+            start = i + 1;
+        }
+        if (start < size)
+            m_lines.append(Line{bytes.mid(start), QByteArray()});
+    }
+
+    // The line break new lines get: the file's own when its first line ends
+    // in CRLF, otherwise LF.
+    QByteArray newline() const { return m_newline == "\r\n" ? m_newline : QByteArray("\n"); }
+
+    QByteArray m_bom;
+    QVector<Line> m_lines;
+    QByteArray m_newline;
+    bool m_exists = false;
+    bool m_readable = true;
+};
+
+bool containsAny(const QString& text, const char* characters)
+{
+    for (const char* c = characters; *c; ++c) {
+        if (text.contains(QLatin1Char(*c)))
+            return true;
+    }
+    return false;
+}
+
+// Names that would read back differently, or break the lines around them,
+// once written: empty names and names with line breaks or the characters
+// that mark headers and keys.
+bool isWritableName(const QString& trimmedName)
+{
+    return !trimmedName.isEmpty() && !containsAny(trimmedName, "=[]\r\n") && !trimmedName.contains(QChar(0));
+}
+
+bool isWritableKey(const QString& trimmedKey)
+{
+    return isWritableName(trimmedKey) && !trimmedKey.startsWith(QLatin1Char(';'));
+}
+
+QByteArray valueBytes(QString value)
+{
+    value.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    value.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return value.toUtf8();
+}
+
+} // namespace
+
+IniFile::IniFile(QString path) : m_path(std::move(path))
+{}
+
+QString IniFile::value(const QString& section, const QString& key) const
+{
+    const Document doc(m_path);
+    const auto [first, end] = doc.findSection(trimBlanks(section));
+    if (first < 0)
+        return QString();
+    const qsizetype index = doc.findKey(first + 1, end, trimBlanks(key));
+    if (index < 0)
+        return QString();
+    QString result = classify(doc.lines().at(index).text).value;
+    if (result.isNull())
+        result = QLatin1String(""); // present but empty is not absent
+    return result;
+}
+
+QStringList IniFile::sectionEntries(const QString& section) const
+{
+    const Document doc(m_path);
+    const auto [first, end] = doc.findSection(trimBlanks(section));
+    QStringList entries;
+    if (first < 0)
+        return entries;
+    for (qsizetype i = first + 1; i < end; ++i) {
+        const LineInfo info = classify(doc.lines().at(i).text);
+        if (info.kind == LineKind::Key)
+            entries.append(info.name + QLatin1Char('=') + info.value);
+        else if (info.kind == LineKind::Other)
+            entries.append(info.value);
+    }
+    return entries;
+}
+
+bool IniFile::setValue(const QString& section, const QString& key, const QString& value)
+{
+    const QString sectionName = trimBlanks(section);
+    const QString keyName = trimBlanks(key);
+    if (!isWritableName(sectionName) || !isWritableKey(keyName))
+        return false;
+    Document doc(m_path);
+    if (!doc.readable())
+        return false;
+
+    const auto [first, end] = doc.findSection(sectionName);
+    if (first < 0) {
+        qsizetype at = doc.lines().size();
+        if (at > 0 && classify(doc.lines().at(at - 1).text).kind != LineKind::Blank)
+            doc.insert(at++, QByteArray());
+        doc.insert(at++, '[' + sectionName.toUtf8() + ']');
+        doc.insert(at, keyName.toUtf8() + '=' + valueBytes(value));
+        return doc.save(m_path);
+    }
+
+    const qsizetype index = doc.findKey(first + 1, end, keyName);
+    if (index >= 0) {
+        // Keep the key as it is spelled (and indented) in the file.
+        const QByteArray& old = doc.lines().at(index).text;
+        doc.replaceText(index, old.left(old.indexOf('=') + 1) + valueBytes(value));
+        return doc.save(m_path);
+    }
+
+    qsizetype last = end - 1;
+    while (last > first && classify(doc.lines().at(last).text).kind == LineKind::Blank)
+        --last;
+    doc.insert(last + 1, keyName.toUtf8() + '=' + valueBytes(value));
+    return doc.save(m_path);
+}
+
+bool IniFile::removeKey(const QString& section, const QString& key)
+{
+    const QString keyName = trimBlanks(key);
+    if (keyName.isEmpty())
+        return false;
+    Document doc(m_path);
+    if (!doc.readable())
+        return false;
+    const auto [first, end] = doc.findSection(trimBlanks(section));
+    if (first < 0)
+        return true;
+    const qsizetype index = doc.findKey(first + 1, end, keyName);
+    if (index < 0)
+        return true;
+    doc.remove(index, 1);
+    return doc.save(m_path);
+}
+
+bool IniFile::removeSection(const QString& section)
+{
+    const QString sectionName = trimBlanks(section);
+    if (sectionName.isEmpty())
+        return false;
+    Document doc(m_path);
+    if (!doc.readable())
+        return false;
+    const auto [first, end] = doc.findSection(sectionName);
+    if (first < 0)
+        return true;
+    doc.remove(first, end - first);
+    return doc.save(m_path);
+}
+
+} // namespace melvanta

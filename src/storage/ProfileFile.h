@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+
+namespace melvanta {
+
+// Name of the profile file in the program folder.
+inline constexpr char kProfileFileName[] = "TimeData.db";
+
+// Reads and writes are cut at this many characters, as the program's
+// fixed read buffer of 10000 characters (with its terminating NUL) did.
+inline constexpr int kProfileValueLimit = 9999;
+
+// The single access function to the profile file.
+//   "readpart": the value of section/key, or `value` when that is missing or empty;
+//   "readall":  the section's entries joined by "," (see joinSectionBlock),
+//               or `value` when the section is missing or empty;
+//   "write":    sets section/key to `value`; returns 1 on success, 0 on failure;
+//   "delpart":  removes section/key; returns 1 on success, 0 on failure;
+//   "delall":   removes the whole section; returns 1 on success, 0 on failure.
+// Any other mode does nothing and returns an invalid QVariant. Never throws.
+QVariant iniset(const QString& mode, const QString& filePath, const QString& section, const QString& key,
+                const QString& value);
+
+// Turns a section block (entries separated by NUL characters, as the
+// profile API returns them) into "a=1,b=2": NULs become single commas,
+// blanks are trimmed from both ends and one trailing comma dropped.
+QString joinSectionBlock(const QString& block);
+
+// Convenience wrapper bound to one profile file.
+class ProfileFile
+{
+public:
+    explicit ProfileFile(QString filePath);
+
+    QString readPart(const QString& section, const QString& key, const QString& defaultValue) const;
+    // readPart followed by the program's numeric reading (trim, then vbVal).
+    double readNumber(const QString& section, const QString& key, double defaultValue) const;
+    QString readAll(const QString& section, const QString& defaultValue) const;
+    bool write(const QString& section, const QString& key, const QString& value);
+    bool deletePart(const QString& section, const QString& key);
+    bool deleteAll(const QString& section);
+
+    const QString& filePath() const { return m_filePath; }
+
+private:
+    QString m_filePath;
+};
+
+} // namespace melvanta

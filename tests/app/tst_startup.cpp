@@ -1,0 +1,190 @@
+#include "TestSupport.h"
+#include "app/Application.h"
+#include "display/ClockWindow.h"
+#include "display/MenuHost.h"
+#include "platform/SingleInstance.h"
+#include "storage/ProfileFile.h"
+#include "storage/RegistryStore.h"
+#include "support/MessageBox.h"
+
+#include <QProcess>
+#include <QScreen>
+#include <QtTest>
+
+using namespace melvanta;
+
+namespace {
+
+const QString kExecutable = QStringLiteral(MELVANTA_PROGRAM_DIR "/melvanta");
+
+QProcessEnvironment sandboxEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("MELVANTA_HOME"), qEnvironmentVariable("MELVANTA_HOME"));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), qEnvironmentVariable("XDG_CONFIG_HOME"));
+    return env;
+}
+
+qint64 lockOwner(const QString& lockPath)
+{
+    QFile file(lockPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return -1;
+    return file.readLine().trimmed().toLongLong();
+}
+
+} // namespace
+
+class TestStartup : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init() { MessageBox::setTestHook(true); }
+    void firstStartShowsDefaults();
+    void gateFailureOpensNoWindow_data();
+    void gateFailureOpensNoWindow();
+    void secondInstanceEndsAtOnce();
+    void lockOfCrashedCopyDoesNotBlock();
+    void noDisplayIsOneClearLine_data();
+    void noDisplayIsOneClearLine();
+};
+
+void TestStartup::firstStartShowsDefaults()
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    ProfileFile profile(sandbox.filePath(QStringLiteral("TimeData.db")));
+    profile.write(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("3"));
+
+    Application app;
+    QCOMPARE(app.start(), Application::Start::WindowsShown);
+    QVERIFY(MessageBox::takeRecordedMessages().isEmpty());
+    ClockWindow* window = app.clockWindow();
+    QVERIFY(window);
+    QTRY_VERIFY(window->isMaximized());
+    QTRY_COMPARE(window->size(), window->screen()->availableSize());
+    QCOMPARE(window->clockText(), QStringLiteral("01:00"));
+    QVERIFY(app.menuHost());
+    QVERIFY(!app.menuHost()->isVisible());
+
+    QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("-10")),
+             QStringLiteral("-10"));
+    QCOMPARE(RegistryStore().text(QStringLiteral("vision")).value_or(QString()), QStringLiteral("4"));
+    app.shutdown();
+    QVERIFY(!app.clockWindow());
+}
+
+void TestStartup::gateFailureOpensNoWindow_data()
+{
+    QTest::addColumn<QString>("vision");
+    QTest::addColumn<QString>("removedFile");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("newer settings") << "5" << QString() << "请使用最新版本";
+    QTest::newRow("no help page") << "4"
+                                  << "help.html"
+                                  << "保持程序完整，请重新安装";
+    QTest::newRow("no database") << "4"
+                                 << "DeskData.db"
+                                 << "保持程序完整，请重新安装";
+    QTest::newRow("no profile file") << "4"
+                                     << "TimeData.db"
+                                     << "保持程序完整，请重新安装";
+}
+
+void TestStartup::gateFailureOpensNoWindow()
+{
+    QFETCH(QString, vision);
+    QFETCH(QString, removedFile);
+    QFETCH(QString, message);
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    if (!removedFile.isEmpty())
+        QVERIFY(QFile::remove(sandbox.filePath(removedFile)));
+    RegistryStore().setText(QStringLiteral("vision"), vision);
+
+    Application app;
+    QCOMPARE(app.start(), Application::Start::GateFailed);
+    QCOMPARE(MessageBox::takeRecordedMessages(), QStringList{message});
+    QVERIFY(!app.clockWindow());
+    QVERIFY(!app.menuHost());
+    // Forgetting the marquee row must not bring a missing profile file back.
+    QCOMPARE(QFile::exists(sandbox.filePath(QStringLiteral("TimeData.db"))), removedFile != "TimeData.db");
+}
+
+void TestStartup::secondInstanceEndsAtOnce()
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    QProcess first;
+    first.setProcessEnvironment(sandboxEnvironment());
+    first.start(kExecutable, {});
+    QVERIFY(first.waitForStarted());
+    const QString lockPath = SingleInstance(sandbox.programFolder()).lockPath();
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(lockPath), first.processId(), 20000);
+
+    QProcess second;
+    second.setProcessEnvironment(sandboxEnvironment());
+    second.start(kExecutable, {});
+    QVERIFY(second.waitForFinished(10000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    QCOMPARE(first.state(), QProcess::Running);
+    first.terminate();
+    QVERIFY(first.waitForFinished(10000));
+}
+
+void TestStartup::lockOfCrashedCopyDoesNotBlock()
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    const QString lockPath = SingleInstance(sandbox.programFolder()).lockPath();
+    QProcess crashed;
+    crashed.setProcessEnvironment(sandboxEnvironment());
+    crashed.start(kExecutable, {});
+    QVERIFY(crashed.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(lockPath), crashed.processId(), 20000);
+    crashed.kill(); // SIGKILL: the lock file stays behind
+    QVERIFY(crashed.waitForFinished(10000));
+    QVERIFY(QFile::exists(lockPath));
+
+    QProcess next;
+    next.setProcessEnvironment(sandboxEnvironment());
+    next.start(kExecutable, {});
+    QVERIFY(next.waitForStarted());
+    QTRY_COMPARE_WITH_TIMEOUT(lockOwner(lockPath), next.processId(), 20000);
+    QCOMPARE(next.state(), QProcess::Running);
+    next.terminate();
+    QVERIFY(next.waitForFinished(10000));
+}
+
+void TestStartup::noDisplayIsOneClearLine_data()
+{
+    QTest::addColumn<QString>("display"); // empty: DISPLAY unset
+    QTest::newRow("DISPLAY unset") << QString();
+    QTest::newRow("no server there") << ":4711";
+}
+
+void TestStartup::noDisplayIsOneClearLine()
+{
+    QFETCH(QString, display);
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    QProcessEnvironment env = sandboxEnvironment();
+    env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    if (display.isEmpty())
+        env.remove(QStringLiteral("DISPLAY"));
+    else
+        env.insert(QStringLiteral("DISPLAY"), display);
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(kExecutable, {});
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QString output = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+    QVERIFY2(!output.contains(QLatin1Char('\n')) && output.contains(QStringLiteral("no display")), qPrintable(output));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"

@@ -1,48 +1,146 @@
 #pragma once
 
 #include "core/StageSettings.h"
+#include "display/ElementLayout.h"
+#include "timing/ClockScreen.h"
 
+#include <QColor>
 #include <QPixmap>
+#include <QPointer>
 #include <QWidget>
+
+#include <array>
 
 class QLabel;
 
 namespace melvanta {
 
 class ClockFace;
+class LogoBox;
+class MenuHost;
 
-// The window the audience sees ("desk_clock"): maximised, with the main
-// title and the big clock of the current stage over its background.
-class ClockWindow : public QWidget
+// The window the audience sees ("desk_clock"): maximised, with the big clock,
+// the overtime clock, the titles, the date line, the prompt text, the dynamic
+// text and the logo over a background colour or picture, and five buttons
+// for the operator. It shows what the timing engine decides and reports
+// clicks and menu requests; it decides nothing about the run itself.
+class ClockWindow : public QWidget, public ClockScreen
 {
     Q_OBJECT
 public:
     explicit ClockWindow(QWidget* parent = nullptr);
     ~ClockWindow() override;
 
-    // Applies a stage: fonts, colours, sizes, background and the clock text
-    // the stage shows before its run.
+    // The load: applies a stage with the clock text it shows before its run,
+    // and the button state remembered in the profile file.
     void applyStage(const StageSettings& settings);
+    // The menu host that receives the command state and the window state.
+    void setMenuHost(MenuHost* host);
 
+    // ClockScreen
+    void showClockText(const QString& text) override;
+    void showOvertimeText(const QString& text) override;
+    void showEndText(const QString& text) override;
+    void setPromptText(const QString& text) override;
+    void setPromptVisible(bool visible) override;
+    void setDateLine(const QString& text) override;
+    void showRestartDelay(int seconds) override;
+    void applyPhaseLook(int phase) override { backgroundupdate(phase); }
+    void setClockVisible(bool visible) override;
+    bool isClockVisible() const override;
+    void setOvertimeClockVisible(bool visible) override;
+    bool isOvertimeClockVisible() const override;
+    void refreshStage(const StageSettings& stage, const QString& initialClockText) override;
+    void showLongTerm(const QString& dateLine, const QString& clockText) override;
+    void setMarqueeRunning(bool running) override { m_marqueeRunning = running; }
+    void setCommandState(const CommandState& state) override;
+    void endAdjusting() override { m_adjusting = false; }
+
+    // Draws `text` at `points` into the clock box (the overtime box for
+    // `ShowStatuechao`) and shows the box; an empty text changes nothing.
+    void ShowStatue(const QString& text, int points);
+    void ShowStatuechao(const QString& text, int points);
+    // Clock colour and background of an alert phase (0 start ... 6 end);
+    // any other phase changes nothing.
+    void backgroundupdate(int phase);
+    // The layout pass: background, stored positions, element places.
+    void relayout();
+    // The names other windows use for the layout pass.
+    void Frm_Resize() { relayout(); }
+    void fromRefresh() { relayout(); }
+
+    // The dynamic text line; hidden when empty or switched off by the stage.
+    void setDynamicText(const QString& text);
+    QString dynamicText() const { return m_dynamicText; }
+
+    // While adjusting, the buttons do not run their commands.
+    void setAdjusting(bool on) { m_adjusting = on; }
+    bool isAdjusting() const { return m_adjusting; }
+    bool isMarqueeRunning() const { return m_marqueeRunning; }
+    void setButtonsShown(bool shown);
+    bool buttonsShown() const { return m_buttonsShown; }
+
+    const StageSettings& stage() const { return m_settings; }
     QString clockText() const;
     ClockFace* clockFace() const { return m_clock; }
-    QLabel* mainTitle() const { return m_mainTitle; }
+    ClockFace* overtimeFace() const { return m_overtime; }
+    QLabel* mainTitle() const { return m_lines[0]; }
+    // Text lines 0 ... 4 (main title, subtitle, date line, prompt, dynamic
+    // text) and the boxes of lines 1 ... 4 (line 0 has no box: itself).
+    QLabel* textLine(int line) const { return m_lines.at(line); }
+    QWidget* textBox(int line) const;
+    LogoBox* logoBox() const { return m_logo; }
+    QLabel* button(int index) const { return m_buttons.at(index); }
+    QLabel* restartNotice() const { return m_restartNotice; }
+    bool hasBackgroundPicture() const { return !m_background.isNull(); }
+    QColor backgroundColour() const { return m_backgroundColour; }
+    // The screen extent the last layout pass used, in twips.
+    QSize screenExtent() const { return m_screenTwips; }
+    TwipsScale twipsScale() const;
 
 Q_SIGNALS:
     // The window has been painted for the first time.
     void firstPainted();
+    // Button 0 ... 4 (start, stop, pause, settings, exit) was clicked.
+    void buttonClicked(int index);
+    // A right press on a button or on the background.
+    void commandMenuRequested(const QPoint& globalPos);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void layoutElements();
+    void applyElements(const QString& clockText);
+    void applyLogo();
+    void fitBox(int line);
+    void placeElement(int element);
+    QWidget* elementWidget(int element) const;
+    void scaleBackground();
+    void placeRestartNotice();
 
     StageSettings m_settings;
-    QPixmap m_background;
-    QLabel* m_mainTitle;
+    std::array<QLabel*, 5> m_lines{};
+    std::array<QWidget*, 5> m_boxes{}; // [0] unused
     ClockFace* m_clock;
+    ClockFace* m_overtime;
+    LogoBox* m_logo;
+    QLabel* m_restartNotice;
+    std::array<QLabel*, kButtonCount> m_buttons{};
+    QPointer<MenuHost> m_menuHost;
+
+    QPixmap m_background;      // the picture at its own size
+    QPixmap m_shownBackground; // the picture as painted over the window
+    QColor m_backgroundColour;
+    std::array<StoredPosition, kElementSlots> m_stored{};
+    QSize m_screenTwips;
+    QString m_dynamicText;
+    bool m_clockCentredForEnd = false;
+    bool m_adjusting = false;
+    bool m_marqueeRunning = false;
+    bool m_buttonsShown = true;
     bool m_painted = false;
 };
 

@@ -6,7 +6,11 @@
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
 #include "support/MessageBox.h"
+#include "timing/RunEngine.h"
 
+#include <QAction>
+#include <QAction>
+#include <QLabel>
 #include <QProcess>
 #include <QScreen>
 #include <QtTest>
@@ -41,6 +45,7 @@ class TestStartup : public QObject
 private Q_SLOTS:
     void init() { MessageBox::setTestHook(true); }
     void firstStartShowsDefaults();
+    void buttonsDriveARealRun();
     void gateFailureOpensNoWindow_data();
     void gateFailureOpensNoWindow();
     void secondInstanceEndsAtOnce();
@@ -66,12 +71,52 @@ void TestStartup::firstStartShowsDefaults()
     QCOMPARE(window->clockText(), QStringLiteral("01:00"));
     QVERIFY(app.menuHost());
     QVERIFY(!app.menuHost()->isVisible());
+    // The window passes the run state on to the menus.
+    window->setCommandState(CommandState::forStatus(RunStatus::Paused));
+    QCOMPARE(app.menuHost()->commandItem(MenuHost::Pause)->text(), QStringLiteral("继续"));
 
     QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("-10")),
              QStringLiteral("-10"));
     QCOMPARE(RegistryStore().text(QStringLiteral("vision")).value_or(QString()), QStringLiteral("4"));
     app.shutdown();
     QVERIFY(!app.clockWindow());
+}
+
+void TestStartup::buttonsDriveARealRun()
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    RegistryStore().setNumber(QStringLiteral("Time_Record"), 1);
+    Application app;
+    QCOMPARE(app.start(), Application::Start::WindowsShown);
+    ClockWindow* window = app.clockWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    MenuHost* menus = app.menuHost();
+
+    QTest::mouseClick(window->button(0), Qt::LeftButton);
+    QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+    QVERIFY(!window->button(0)->isEnabled());
+    QVERIFY(window->button(2)->isEnabled());
+    QVERIFY(!menus->commandItem(MenuHost::Exit)->isVisible());
+    QTRY_COMPARE_WITH_TIMEOUT(window->clockText(), QStringLiteral("00:59"), 3000);
+
+    QTest::mouseClick(window->button(2), Qt::LeftButton);
+    QCOMPARE(window->button(2)->text(), QStringLiteral(" 继续 "));
+    QVERIFY(menus->commandItem(MenuHost::Pause)->text().startsWith(QStringLiteral("继续")));
+    QTest::mouseClick(window->button(2), Qt::LeftButton);
+    QCOMPARE(window->button(2)->text(), QStringLiteral(" 暂停 "));
+
+    QTest::mouseClick(window->button(1), Qt::LeftButton);
+    QCOMPARE(window->button(0)->text(), QStringLiteral(" 清零 "));
+    QVERIFY(menus->commandItem(MenuHost::Start)->text().startsWith(QStringLiteral("清零")));
+    // The stopped run is recorded at the counter's next tick.
+    QTRY_VERIFY(!app.engine()->timers().timer1.isActive());
+    QCOMPARE(app.engine()->run().stageLabel.isEmpty(), false);
+
+    QTest::mouseClick(window->button(0), Qt::LeftButton); // clears
+    QTRY_COMPARE(window->clockText(), QStringLiteral("01:00"));
+    QCOMPARE(window->button(0)->text(), QStringLiteral(" 开始 "));
+    QCOMPARE(app.engine()->status(), RunStatus::Idle);
 }
 
 void TestStartup::gateFailureOpensNoWindow_data()

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QPoint>
+#include <QSize>
+
+namespace melvanta {
+
+class ProfileFile;
+class RegistryStore;
+
+// The numbers under which the display elements' positions are stored.
+enum ElementIndex : int
+{
+    kMainTitleElement = 0,
+    kSubtitleElement = 1,
+    kDateLineElement = 2,
+    kPromptElement = 3,
+    kDynamicTextElement = 4,
+    kClockElement = 5,
+    kLogoElement = 6,
+    kOvertimeClockElement = 7,
+    kButtonStateElement = 9, // holds whether the buttons are shown, not a position
+    kFirstButtonElement = 10 // the buttons are 10 ... 14
+};
+inline constexpr int kButtonCount = 5;
+inline constexpr int kElementSlots = kFirstButtonElement + kButtonCount;
+
+// A coordinate nobody has stored yet.
+inline constexpr double kUnknownPosition = -100;
+
+// Stored left and top of an element, in twips, as read (possibly garbage).
+struct StoredPosition
+{
+    double left = kUnknownPosition;
+    double top = kUnknownPosition;
+};
+
+// The stored position of an element: the profile section "clocksite"; when
+// either coordinate there is unknown, both come from the per-user store.
+StoredPosition readStoredPosition(int element, const ProfileFile& profile, const RegistryStore& registry);
+
+// Where an element goes, in twips of the window. A stored coordinate counts
+// only when it is above 0 and below the element's limit; otherwise the
+// element takes its default place (mostly centred, the logo at the right
+// edge, the buttons in a row near the bottom). `alwaysCentred` centres the
+// element whatever is stored (the main title and the subtitle can ask for it).
+QPoint placeElement(int element, const StoredPosition& stored, const QSize& elementSize, const QSize& screen,
+                    bool alwaysCentred = false);
+
+// Twips of the window against screen pixels: 1440 twips make an inch.
+class TwipsScale
+{
+public:
+    TwipsScale() = default;
+    TwipsScale(double dpiX, double dpiY);
+
+    double perPixelX() const { return m_perPixelX; }
+    double perPixelY() const { return m_perPixelY; }
+    QSize toTwips(const QSize& pixels) const;
+    QPoint toPixels(const QPoint& twips) const;
+    int xToPixels(double twips) const;
+    int yToPixels(double twips) const;
+
+private:
+    double m_perPixelX = 15;
+    double m_perPixelY = 15;
+};
+
+} // namespace melvanta

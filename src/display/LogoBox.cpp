@@ -1,0 +1,123 @@
+#include "display/LogoBox.h"
+
+#include <QFileInfo>
+#include <QMediaPlayer>
+#include <QPainter>
+#include <QUrl>
+#include <QVideoSink>
+#include <QVideoWidget>
+
+namespace melvanta {
+
+namespace {
+
+// Until a video tells its own size, it plays in a box of this size.
+constexpr QSize kDefaultVideoSize(533, 400);
+
+} // namespace
+
+LogoBox::LogoBox(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Picture5"));
+    hide();
+}
+
+LogoBox::~LogoBox()
+{
+    stopVideo();
+}
+
+void LogoBox::showFile(const QString& path, const QSize& customSize)
+{
+    clear();
+    m_fileName = QFileInfo(path).fileName();
+    setAccessibleName(m_fileName);
+    if (m_picture.load(path)) {
+        setBoxSize(customSize.isEmpty() ? m_picture.size() : customSize);
+        show();
+        update();
+        return;
+    }
+    playVideo(path, customSize);
+}
+
+void LogoBox::clear()
+{
+    stopVideo();
+    m_picture = QPixmap();
+    m_fileName.clear();
+    setAccessibleName(QString());
+    hide();
+}
+
+void LogoBox::playVideo(const QString& path, const QSize& customSize)
+{
+    // Without an audio output the player stays silent: the logo never speaks.
+    m_player = new QMediaPlayer(this);
+    m_video = new QVideoWidget(this);
+    m_video->setAspectRatioMode(Qt::IgnoreAspectRatio);
+    m_player->setVideoOutput(m_video);
+    m_player->setLoops(QMediaPlayer::Infinite);
+    connect(m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error error) {
+        if (error != QMediaPlayer::NoError) {
+            // Not a video either: nothing to show.
+            stopVideo();
+            hide();
+        }
+    });
+    if (customSize.isEmpty()) {
+        // Queued: the sink announces a new size while it still holds its own
+        // lock, and asking it for the size right then would wait forever.
+        connect(
+            m_video->videoSink(), &QVideoSink::videoSizeChanged, this,
+            [this] {
+                if (m_video && !m_video->videoSink()->videoSize().isEmpty())
+                    setBoxSize(m_video->videoSink()->videoSize());
+            },
+            Qt::QueuedConnection);
+    }
+    setBoxSize(customSize.isEmpty() ? kDefaultVideoSize : customSize);
+    show();
+    m_player->setSource(QUrl::fromLocalFile(path));
+    m_player->play();
+}
+
+void LogoBox::stopVideo()
+{
+    if (!m_player)
+        return;
+    // Detach first: the player must not write into a widget being deleted.
+    QMediaPlayer* player = m_player;
+    QVideoWidget* video = m_video;
+    m_player = nullptr;
+    m_video = nullptr;
+    player->disconnect(this);
+    video->videoSink()->disconnect(this);
+    player->stop();
+    player->setVideoOutput(static_cast<QObject*>(nullptr));
+    player->deleteLater();
+    video->deleteLater();
+}
+
+void LogoBox::paintEvent(QPaintEvent*)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), m_picture);
+}
+
+void LogoBox::setBoxSize(const QSize& size)
+{
+    // Told here rather than from the resize event, which a hidden window
+    // only gets once it is shown.
+    if (size == this->size() && (!m_video || m_video->size() == size))
+        return;
+    resize(size);
+    if (m_video)
+        m_video->setGeometry(QRect(QPoint(0, 0), size));
+    Q_EMIT boxResized();
+}
+
+} // namespace melvanta

@@ -1,0 +1,232 @@
+#include "timing/RunController.h"
+
+#include "core/Encodings.h"
+#include "storage/ProfileFile.h"
+#include "storage/StageSettingsStore.h"
+#include "timing/ClockScreen.h"
+#include "timing/ElapsedTime.h"
+#include "timing/RunContext.h"
+#include "timing/SoundOutput.h"
+#include "timing/StageList.h"
+#include "timing/TimeSource.h"
+#include "timing/TimeText.h"
+
+namespace melvanta {
+
+namespace {
+const QString kMarquee = QStringLiteral("Marquee");
+const QString kCurrentRow = QStringLiteral("currentrow");
+} // namespace
+
+RunController::RunController(RunContext& context) : m_ctx(context)
+{}
+
+void RunController::StartRun()
+{
+    if (m_ctx.underWay())
+        return;
+    m_ctx.reloadOnly = false;
+    m_ctx.screen.endAdjusting();
+    m_ctx.screen.setPromptText(QString());
+
+    if (m_ctx.status == RunStatus::Cleared) {
+        m_ctx.setStatus(RunStatus::Idle);
+        m_ctx.sound.StopSoundFile(m_ctx.soundOf(AlertPhase::End));
+        m_ctx.reloadOnly = true;
+        if (m_ctx.stageEndAction() == EndAction::NextStage)
+            moveToNextStage();
+    }
+
+    RunState& run = m_ctx.run;
+    run.activeCounter = 0;
+    run.elapsedMs.fill(0);
+    run.counterMs = 0;
+    m_ctx.timers.timer5.start();
+}
+
+void RunController::moveToNextStage()
+{
+    StageList* stages = m_ctx.stages;
+    ProfileFile profile(m_ctx.profilePath);
+    const int row = vbValInt(profile.readPart(kMarquee, kCurrentRow, QStringLiteral("-10")));
+    const int cycle = vbValInt(profile.readPart(kMarquee, QStringLiteral("checkcycle"), QStringLiteral("0")));
+    const int checked = stages ? stages->checkedIndex() : -1;
+    const int last = stages ? stages->count() - 1 : -1;
+    if (checked >= 0)
+        profile.write(kMarquee, kCurrentRow, QString::number(checked + 1));
+
+    // The row remembered at the last start says whether the checked stage
+    // is still the one that ran: only then does the next one follow.
+    int next = -1;
+    if (row == checked + 1 && row <= last)
+        next = checked + 1;
+    else if (row == last + 1)
+        next = 0;
+    if (cycle != 0 && cycle != 1)
+        return;
+    if (stages && next >= 0 && next <= last) {
+        stages->choose(next);
+        if (cycle == 1)
+            m_ctx.reloadOnly = false; // cycling: the next stage starts at once
+    }
+    if (cycle == 0) {
+        m_ctx.timers.timer1.stop();
+        m_ctx.timers.timer4.stop();
+        m_ctx.reloadOnly = true;
+    }
+}
+
+void RunController::StopRun()
+{
+    if (!m_ctx.underWay())
+        return;
+    finishRun();
+    if (m_ctx.stageEndAction() == EndAction::NextStage) {
+        // Beyond the list: clearing a run stopped by hand keeps its stage.
+        const int last = m_ctx.stages ? m_ctx.stages->count() - 1 : -1;
+        ProfileFile(m_ctx.profilePath).write(kMarquee, kCurrentRow, QString::number(last + 11));
+    }
+}
+
+void RunController::ClearRun()
+{
+    if (!m_ctx.underWay())
+        return;
+    finishRun();
+}
+
+void RunController::finishRun()
+{
+    RunState& run = m_ctx.run;
+    // Close a pause first, so that its length is counted and the counter's
+    // next tick ends the run.
+    if (m_ctx.status == RunStatus::Paused)
+        PauseRun();
+    // The run ends now, not at the last tick: measure what was counted.
+    if (!run.finished && !m_ctx.stage.longTerm()) {
+        if (run.activeCounter == 1) {
+            run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+            run.counterMs = run.elapsedMs[2];
+        } else {
+            run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
+            run.counterMs = qint64(run.totalSeconds) * 1000 + 500 - run.elapsedMs[1];
+        }
+    }
+    run.finished = true;
+    m_ctx.setStatus(RunStatus::Cleared);
+}
+
+void RunController::PauseRun()
+{
+    if (!m_ctx.underWay())
+        return;
+    RunState& run = m_ctx.run;
+    if (m_ctx.status == RunStatus::Running) {
+        m_ctx.setStatus(RunStatus::Paused);
+        stopCounterTimer();
+        // Bank the time counted up to this moment, not up to the last tick,
+        // so that a pause never costs or adds a fraction of a second.
+        if (!run.finished && !m_ctx.stage.longTerm()) {
+            const Counter counter = run.activeCounter == 1 ? Counter::Overtime : Counter::Main;
+            run.elapsedMs[run.activeCounter == 1 ? 2 : 1] = measureElapsed(m_ctx, counter);
+        }
+        if (run.activeCounter == 1) {
+            run.accumulatedMs[2] = run.elapsedMs[2];
+        } else {
+            run.accumulatedMs[1] = run.elapsedMs[1];
+            run.accumulatedMs[2] = 0;
+        }
+    } else {
+        run.accumulatedMs[3] += timeSinceMark(m_ctx);
+        m_ctx.setStatus(RunStatus::Running);
+        startCounterTimer();
+    }
+    m_ctx.markStart();
+}
+
+void RunController::stopCounterTimer()
+{
+    if (m_ctx.stage.longTerm())
+        m_ctx.timers.timer10.stop();
+    else if (m_ctx.run.activeCounter == 0)
+        m_ctx.timers.timer1.stop();
+    else
+        m_ctx.timers.timer4.stop();
+}
+
+void RunController::startCounterTimer()
+{
+    if (m_ctx.stage.longTerm())
+        m_ctx.timers.timer10.start();
+    else if (m_ctx.run.activeCounter == 0)
+        m_ctx.timers.timer1.start();
+    else
+        m_ctx.timers.timer4.start();
+}
+
+void RunController::reloadStage()
+{
+    m_ctx.reloadOnly = true;
+    m_ctx.timers.timer5.start();
+}
+
+void RunController::deferredStart()
+{
+    RunTimers& timers = m_ctx.timers;
+    timers.timer5.stop();
+    timers.timer9.stop();
+    timers.timer10.stop();
+    timers.timer11.stop();
+    RunState& run = m_ctx.run;
+    run.elapsedMs[1] = 0;
+    run.counterMs = 0;
+
+    m_ctx.stage = LoadStageSettings(m_ctx.registry, m_ctx.time.now().date());
+    if (m_ctx.stage.longTerm()) {
+        timers.timer9.start();
+        return;
+    }
+
+    const StageSettings& stage = m_ctx.stage;
+    run.totalSeconds = TimeToSeconds(stage.Time_all);
+    run.totalMs = qint64(run.totalSeconds) * 1000;
+    const QTime alarms[] = {stage.Time_one, stage.Time_two, stage.Time_three, stage.Time_four, stage.Time_five};
+    for (int k = 1; k <= 5; ++k)
+        run.alarmSeconds[k] = TimeToSeconds(alarms[k - 1]);
+    run.setDuration = stage.Time_all.toString(QStringLiteral("hh:mm:ss"));
+    run.accumulatedMs.fill(0);
+    run.endAction = static_cast<int>(m_ctx.stageEndAction());
+    run.finished = false;
+    run.flashCount = 0;
+    run.restartDelay = 0;
+    run.phase = RunState::kNoPrompt;
+    run.lastCheckedSecond = run.totalSeconds + 1;
+    m_ctx.screen.showRestartDelay(0);
+    m_ctx.screen.refreshStage(stage, initialClockText(stage, m_ctx.time.timeOfDay()));
+    m_ctx.markStart();
+
+    if (m_ctx.reloadOnly)
+        return;
+
+    const ComboChoices choices = stage.choices();
+    if (choices.timingMode == int(TimingMode::SystemTime) && choices.endAction == EndAction::Overtime &&
+        run.totalSeconds == 0) {
+        // System time with overtime and no duration: the overtime counter runs from the start.
+        run.activeCounter = 1;
+        timers.timer4.start(500);
+        timers.timer1.stop();
+    } else {
+        timers.timer1.start(500);
+        timers.timer4.stop();
+    }
+    m_ctx.screen.setMarqueeRunning(true);
+    timers.timer3.stop();
+    m_ctx.setStatus(RunStatus::Running);
+    if (stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::Start))
+        m_ctx.sound.PlaySoundFile(m_ctx.soundOf(AlertPhase::Start));
+    run.phase = int(AlertPhase::Start);
+    run.promptRefreshCount = 3;
+    timers.timer7.start();
+}
+
+} // namespace melvanta

@@ -1,0 +1,32 @@
+#include "timing/RunEngine.h"
+
+#include "timing/ClockScreen.h"
+
+namespace melvanta {
+
+RunEngine::RunEngine(const TimeSource& time, ClockScreen& screen, SoundOutput& sound, TimingRecordWriter& records,
+                     RegistryStore& registry, const QString& profilePath, QObject* parent)
+    : QObject(parent), m_ctx(time, screen, sound, records, registry, profilePath), m_control(m_ctx),
+      m_ticker(m_ctx, m_control)
+{
+    RunTimers& t = m_ctx.timers;
+    connect(&t.timer1, &TickTimer::fired, this, [this] { m_ticker.mainTick(); });
+    connect(&t.timer3, &TickTimer::fired, this, [this] { m_ticker.flashTick(); });
+    connect(&t.timer4, &TickTimer::fired, this, [this] { m_ticker.overtimeTick(); });
+    connect(&t.timer5, &TickTimer::fired, this, [this] { m_control.deferredStart(); });
+    connect(&t.timer7, &TickTimer::fired, this, [this] { m_ticker.promptTick(); });
+    connect(&t.timer9, &TickTimer::fired, this, [this] { m_ticker.longTermStart(); });
+    connect(&t.timer10, &TickTimer::fired, this, [this] { m_ticker.longTermTick(); });
+    connect(&t.timer11, &TickTimer::fired, this, [this] { m_ticker.restartTick(); });
+}
+
+void RunEngine::load(const StageSettings& stage, int timingSource)
+{
+    m_ctx.stage = stage;
+    m_ctx.run.timingSource = (timingSource >= 0 && timingSource <= 2) ? timingSource : 0;
+    m_ctx.setStatus(RunStatus::Idle);
+    if (stage.longTerm())
+        m_ctx.timers.timer9.start();
+}
+
+} // namespace melvanta

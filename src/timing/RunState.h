@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QTime>
+
+#include <array>
+
+namespace melvanta {
+
+// The record of the current run, shared by run control, the tick handlers,
+// the display and the record writer. Times are milliseconds unless said
+// otherwise; array slots [0] are unused so that the indices read as named.
+struct RunState
+{
+    static constexpr int kNoPrompt = 7;
+    static constexpr int kFinishedAction = 5;
+
+    int phase = kNoPrompt; // current alert phase, 7 = no prompt
+    bool finished = false; // the counters no longer measure time
+    int endAction = 0;     // 0 overtime, 1 stop, 2 reset, 3 next stage; 5 once finished is seen
+    int totalSeconds = 0;
+    qint64 totalMs = 0;
+    std::array<int, 6> alarmSeconds{};     // [1..5]: alarm 1..3, final seconds, overtime limit
+    int timingSource = 0;                  // 0 tick count, 1 seconds since midnight, 2 time of day
+    qint64 startMark = 0;                  // reading of the timing source at the last (re)start
+    QTime startTimeOfDay;                  // wall-clock time at the last (re)start
+    int activeCounter = 0;                 // 0 main counter, 1 overtime counter
+    std::array<qint64, 4> accumulatedMs{}; // [1] main, [2] overtime, [3] pauses
+    std::array<qint64, 5> elapsedMs{};     // [1] main, [2] overtime
+    qint64 counterMs = 0;                  // remaining (main counter) or overtime elapsed (overtime counter)
+    int flashCount = 0;                    // half-periods of flashing still to show
+    int promptRefreshCount = 0;
+    int restartDelay = 0;      // seconds left before the delayed restart
+    QString setDuration;       // the set duration for the timing record
+    QString stageLabel;        // the stage label for the timing record
+    int lastCheckedSecond = 0; // the last whole remaining second the main tick looked at
+};
+
+} // namespace melvanta

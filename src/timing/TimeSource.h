@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QTime>
+
+namespace melvanta {
+
+// Where the timing engine reads time. Runs never count ticks: every tick
+// recomputes the elapsed time from here, and tests put a fake clock here.
+class TimeSource
+{
+public:
+    virtual ~TimeSource() = default;
+    // Milliseconds since an arbitrary start; never goes backwards, whatever
+    // happens to the wall clock.
+    virtual qint64 tickCount() const = 0;
+    // The wall clock, local time.
+    virtual QDateTime now() const = 0;
+
+    QTime timeOfDay() const { return now().time(); }
+};
+
+// The three ways a run can measure its elapsed time (`clockmode`).
+enum class TimingSourceKind
+{
+    TickCount = 0,
+    SecondsSinceMidnight = 1,
+    TimeOfDay = 2
+};
+
+// The reading a run keeps as its start mark: the tick count, the
+// milliseconds since midnight, or the whole seconds of the time of day
+// in milliseconds.
+qint64 readTimingSource(const TimeSource& time, int source);
+
+class SystemTimeSource : public TimeSource
+{
+public:
+    SystemTimeSource() { m_clock.start(); }
+    qint64 tickCount() const override { return m_clock.elapsed(); }
+    QDateTime now() const override { return QDateTime::currentDateTime(); }
+
+private:
+    QElapsedTimer m_clock;
+};
+
+} // namespace melvanta

@@ -91,7 +91,9 @@ bool RegistryStore::flush()
     QDir().mkpath(QFileInfo(m_settings->fileName()).path());
 #endif
     m_settings->sync();
-    return m_settings->status() == QSettings::NoError;
+    // A format error is about the file as it was read (a damaged hand edit);
+    // the write itself failed only when the file could not be written.
+    return m_settings->status() != QSettings::AccessError;
 }
 
 } // namespace melvanta

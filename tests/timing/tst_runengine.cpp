@@ -152,6 +152,7 @@ void TestRunEngine::alarmPhases()
     }
     QCOMPARE(phases, entered);
     QCOMPARE(h.screen.phaseLooks.mid(0, entered.size()), entered);
+    QVERIFY(h.screen.promptTexts.contains(QStringLiteral("阶段三")));
     // Each entry stops the previous phase's sound and plays its own, once.
     QCOMPARE(h.sound.log.mid(1, sounds.size()), sounds);
     QCOMPARE(h.sound.log.count("play Timeout.wav"), entered.size());
@@ -248,6 +249,8 @@ void TestRunEngine::overtimeCountsUpToLimit()
     QCOMPARE(h.engine->status(), RunStatus::Cleared);
     QCOMPARE(h.engine->run().phase, int(AlertPhase::End));
     QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:00:10"));
+    QCOMPARE(h.screen.endTexts, QStringList{"时间到"});
+    QVERIFY(!h.screen.promptVisible);
     QVERIFY(!h.engine->timers().timer4.isActive());
     const QList<QStringList> rows = h.records_();
     QCOMPARE(rows.size(), 1);

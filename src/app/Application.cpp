@@ -3,21 +3,40 @@
 #include "core/ProgramFolder.h"
 #include "core/StartupGate.h"
 #include "display/ClockWindow.h"
+#include "display/ExtendedScreen.h"
 #include "display/MenuHost.h"
 #include "platform/SingleInstance.h"
+#include "storage/ElementPositionStore.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "support/MessageBox.h"
+#include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
 #include "timing/SoundPlayer.h"
 #include "timing/TimeSource.h"
 #include "timing/TimingRecordWriter.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QScreen>
 
 namespace melvanta {
+
+namespace {
+
+// Maximised, or filling its display as maximised: some window managers fill
+// the display without reporting the window as maximised.
+bool isMaximisedWindow(const QWidget& window)
+{
+    if (window.isMinimized())
+        return false;
+    const QScreen* screen = window.screen();
+    return window.isMaximized() || (screen && window.frameGeometry().contains(screen->availableGeometry()));
+}
+
+} // namespace
 
 Application::Application() = default;
 
@@ -50,6 +69,8 @@ Application::Start Application::start()
     m_clockWindow = std::make_unique<ClockWindow>();
     m_clockWindow->setMenuHost(m_menuHost.get());
     m_clockWindow->applyStage(m_stage);
+    // The stored button state is known once the stage is applied.
+    m_menuHost->commandItem(MenuHost::Buttons)->setChecked(m_clockWindow->buttonsShown());
 
     m_time = std::make_unique<SystemTimeSource>();
     m_sound = std::make_unique<SoundPlayer>();
@@ -80,6 +101,10 @@ void Application::wireCommands()
 
 void Application::runCommand(int index)
 {
+    // After "退出" nothing runs any more: the windows are going.
+    if (m_exiting || !m_engine)
+        return;
+    QAction* item = index >= 0 && index < MenuHost::CommandItemCount ? m_menuHost->commandItem(index) : nullptr;
     switch (index) {
     case MenuHost::Start:
         m_engine->StartRun();
@@ -91,17 +116,74 @@ void Application::runCommand(int index)
         m_engine->PauseRun();
         break;
     case MenuHost::Settings:
+        // With Ctrl held down it is the tutorial on the web instead.
+        if (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) {
+            OpenWithShell(QLatin1String(kOnlineTutorialAddress));
+            break;
+        }
+        [[fallthrough]];
     case MenuHost::BackgroundSettings:
     case MenuHost::Statistics:
         MessageBox::notify(QStringLiteral("此窗口在本版本中尚未提供"), 2000, m_clockWindow.get());
         break;
-    case MenuHost::Exit:
-        // The windows are released in order once the event loop has ended.
-        QCoreApplication::quit();
+    case MenuHost::AllowAdjusting:
+        // Element dragging takes over here: SetAdjustMode(item->isChecked() ? 1 : 0).
+        m_clockWindow->setAdjusting(item->isChecked());
         break;
-    default:
+    case MenuHost::Buttons: {
+        const bool shown = item->isChecked();
+        m_clockWindow->setButtonsShown(shown);
+        SaveElementPosition(kButtonStateElement, shown ? 1 : 2, 0, ProgramFolder::file(QLatin1String(kProfileFileName)),
+                            *m_registry);
         break;
     }
+    case MenuHost::ExtendedScreen:
+        moveToExtendedScreen();
+        break;
+    case MenuHost::Minimise:
+        if (isMaximisedWindow(*m_clockWindow))
+            m_clockWindow->showMinimized();
+        else
+            m_clockWindow->showMaximized();
+        m_menuHost->setWindowMinimised(m_clockWindow->isMinimized());
+        break;
+    case MenuHost::Help:
+        OpenHelpFile();
+        break;
+    case MenuHost::OnlineHelp:
+        OpenWithShell(QLatin1String(kOnlineHelpAddress));
+        break;
+    case MenuHost::Exit:
+        exitProgram();
+        break;
+    default:
+        // "复位", the separators and the stage submenu itself do nothing; the
+        // submenu's entries come as MenuHost::stageChosen, which loads nothing
+        // until stages can be loaded.
+        break;
+    }
+}
+
+void Application::moveToExtendedScreen()
+{
+    QAction* item = m_menuHost->commandItem(MenuHost::ExtendedScreen);
+    if (!placeOnExtendedScreen(*m_clockWindow, item->isChecked())) {
+        MessageBox::inform(QStringLiteral("没有连接扩展屏，请确认"), m_clockWindow.get());
+        item->setChecked(false);
+    }
+}
+
+void Application::exitProgram()
+{
+    // Whatever the run was doing, nothing may fire or sound once the windows
+    // are gone. The windows close in their order now and are released, in the
+    // same order, when the event loop has ended (shutdown()).
+    m_exiting = true;
+    m_engine->halt();
+    m_sound->stopAll();
+    m_clockWindow->hide();
+    m_menuHost->hide();
+    QCoreApplication::exit(0);
 }
 
 void Application::shutdown()

@@ -48,6 +48,8 @@ public:
 
 private:
     void wireCommands();
+    void moveToExtendedScreen();
+    void exitProgram();
 
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<RegistryStore> m_registry;
@@ -58,6 +60,7 @@ private:
     std::unique_ptr<ClockWindow> m_clockWindow;
     std::unique_ptr<RunEngine> m_engine;
     StageSettings m_stage;
+    bool m_exiting = false;
 };
 
 } // namespace melvanta

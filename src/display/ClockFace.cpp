@@ -31,6 +31,17 @@ void ClockFace::setFaceFont(const QString& family)
     update();
 }
 
+void ClockFace::setFaceStyle(const QFont& font)
+{
+    m_font.setFamily(font.family());
+    m_font.setWeight(font.weight());
+    m_font.setItalic(font.italic());
+    m_font.setUnderline(font.underline());
+    m_font.setStrikeOut(font.strikeOut());
+    resize(sizeHint());
+    update();
+}
+
 void ClockFace::setTextColour(const QColor& colour)
 {
     m_colour = colour;

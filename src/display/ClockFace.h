@@ -17,6 +17,10 @@ public:
     // Draws `text` at `points`; an empty text leaves the box as it was.
     void showText(const QString& text, int points);
     void setFaceFont(const QString& family);
+    // Family and style (weight, italic, underline, strike-out) of `font`;
+    // the size stays that of the shown text.
+    void setFaceStyle(const QFont& font);
+    QFont faceFont() const { return m_font; }
     void setTextColour(const QColor& colour);
 
     QString text() const { return m_text; }

@@ -3,14 +3,17 @@
 #include "core/ProgramFolder.h"
 #include "display/ClockFace.h"
 #include "display/ColourMapping.h"
+#include "display/ElementMenuController.h"
 #include "display/LogoBox.h"
 #include "display/MenuHost.h"
+#include "storage/ElementPositionStore.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
 #include "timing/TimeText.h"
 
 #include <QFileInfo>
 #include <QFontDatabase>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLocale>
@@ -30,6 +33,23 @@ const QString kFallbackFont = QStringLiteral("宋体");
 const QString kButtonTip = QStringLiteral("右键更多选项…");
 const std::array<const char*, kButtonCount> kButtonCaptions{" 开始 ", " 停止 ", " 暂停 ", " 设置 ", " 退出 "};
 constexpr int kButtonPoints = 12;
+// What an empty text line shows while the elements are being adjusted.
+const std::array<const char*, 5> kPlaceholders{"主标题", "副标题", "系统日期", "提示文字", "动态文本"};
+
+QString placeholder(int line)
+{
+    return QString::fromUtf8(kPlaceholders[line]);
+}
+
+QString weekdayText()
+{
+    return QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd"));
+}
+
+QString profilePath()
+{
+    return ProgramFolder::file(QLatin1String(kProfileFileName));
+}
 
 QString acceptedFont(const QString& family)
 {
@@ -107,6 +127,18 @@ const std::array<LineLook, 5> kLineLooks{{
 
 } // namespace
 
+int elementOfMenuTarget(int target)
+{
+    switch (target) {
+    case kOvertimeClockTarget:
+        return kOvertimeClockElement;
+    case kLogoTarget:
+        return kLogoElement;
+    default:
+        return target >= kMainTitleElement && target <= kClockElement ? target : -1;
+    }
+}
+
 ClockWindow::ClockWindow(QWidget* parent)
     : QWidget(parent), m_clock(new ClockFace(this)), m_overtime(new ClockFace(this)), m_logo(new LogoBox(this)),
       m_restartNotice(new QLabel(this))
@@ -114,10 +146,14 @@ ClockWindow::ClockWindow(QWidget* parent)
     setObjectName(QStringLiteral("desk_clock"));
     setWindowTitle(QStringLiteral("Melvanta"));
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Hovering back onto the background takes the highlight off the buttons.
+    setMouseTracking(true);
 
     m_lines[0] = new QLabel(this);
     for (int i = 1; i < 5; ++i) {
-        m_boxes[i] = new QWidget(this);
+        // No fill: the text stands on the window's own background.
+        m_boxes[i] = new QFrame(this);
+        m_boxes[i]->setFrameStyle(QFrame::NoFrame);
         m_boxes[i]->setObjectName(QStringLiteral("Picture6_%1").arg(i));
         m_boxes[i]->hide();
         m_lines[i] = new QLabel(m_boxes[i]);
@@ -156,6 +192,18 @@ ClockWindow::ClockWindow(QWidget* parent)
         m_buttons[i] = button;
     }
     setCommandState(CommandState::forStatus(RunStatus::Idle));
+
+    m_marqueeTimer.setTimerType(Qt::PreciseTimer);
+    m_marqueeTimer.setInterval(1000);
+    connect(&m_marqueeTimer, &QTimer::timeout, this, &ClockWindow::stepMarquee);
+
+    // Every element can be dragged and offers its menu.
+    for (int element = 0; element < kElementSlots; ++element) {
+        if (QWidget* widget = elementWidget(element))
+            widget->installEventFilter(this);
+    }
+    for (int line = 1; line < 5; ++line)
+        m_lines[line]->installEventFilter(this);
 }
 
 ClockWindow::~ClockWindow() = default;
@@ -166,12 +214,20 @@ void ClockWindow::applyStage(const StageSettings& settings)
     const double buttonState = profile.readNumber(
         QStringLiteral("clocksite"), QStringLiteral("pictureleft") + QString::number(kButtonStateElement), 0);
     setButtonsShown(buttonState != 2);
-    refreshStage(settings, initialClockText(settings, QTime::currentTime()));
+    applyStageLook(settings, initialClockText(settings, QTime::currentTime()));
 }
 
 void ClockWindow::refreshStage(const StageSettings& stage, const QString& initialClockText)
 {
+    applyStageLook(stage, initialClockText);
+    setMarqueeRunning(true);
+}
+
+void ClockWindow::applyStageLook(const StageSettings& stage, const QString& initialClockText)
+{
     m_settings = stage;
+    m_overtimePoints = 0;
+    readMarquee();
     applyElements(initialClockText);
     applyLogo();
     backgroundupdate(0); // lays the window out as well
@@ -184,6 +240,9 @@ void ClockWindow::setMenuHost(MenuHost* host)
         return;
     host->setWindowMinimised(isMinimized());
     host->commandItem(MenuHost::Buttons)->setChecked(m_buttonsShown);
+    host->commandItem(MenuHost::AllowAdjusting)->setChecked(m_adjusting);
+    delete m_elementMenu;
+    m_elementMenu = new ElementMenuController(*this, *host, this);
 }
 
 void ClockWindow::applyElements(const QString& clockText)
@@ -311,7 +370,10 @@ void ClockWindow::fitBox(int line)
 {
     QLabel* label = m_lines[line];
     label->adjustSize();
-    if (line > 0 && m_boxes[line]) {
+    if (line == kDynamicTextElement) {
+        m_boxes[line]->resize(marqueeWidthPixels(), label->height());
+        placeMarqueeText();
+    } else if (line > 0 && m_boxes[line]) {
         label->move(0, 0);
         m_boxes[line]->resize(label->size());
     }
@@ -415,7 +477,7 @@ void ClockWindow::showClockText(const QString& text)
 
 void ClockWindow::showOvertimeText(const QString& text)
 {
-    ShowStatuechao(text, m_settings.size(SizeField::Clock));
+    ShowStatuechao(text, m_overtimePoints > 0 ? m_overtimePoints : m_settings.size(SizeField::Clock));
 }
 
 void ClockWindow::showEndText(const QString& text)
@@ -431,9 +493,10 @@ void ClockWindow::showEndText(const QString& text)
 
 void ClockWindow::setPromptText(const QString& text)
 {
+    m_promptText = text;
     QString shown = text;
     if (m_settings.longTerm() && m_settings.promptShowsWeekday())
-        shown = QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd"));
+        shown = weekdayText();
     m_lines[kPromptElement]->setText(shown);
     m_lines[kPromptElement]->setAccessibleName(shown);
     fitBox(kPromptElement);
@@ -458,12 +521,148 @@ void ClockWindow::setDateLine(const QString& text)
 
 void ClockWindow::setDynamicText(const QString& text)
 {
+    QLabel* label = m_lines[kDynamicTextElement];
     m_dynamicText = text;
-    m_lines[kDynamicTextElement]->setText(text);
-    m_lines[kDynamicTextElement]->setAccessibleName(text);
+    label->setText(text);
+    label->setAccessibleName(text);
+    label->adjustSize();
+    // A new text starts centred when it stands still, at the box's left edge otherwise.
+    m_marqueeLeft = m_marquee.mode == int(MarqueeMode::Still)
+                        ? (m_marquee.width - label->width() * twipsScale().perPixelX()) / 2
+                        : 0;
     fitBox(kDynamicTextElement);
     placeElement(kDynamicTextElement);
-    m_boxes[kDynamicTextElement]->setVisible(!text.isEmpty() && m_settings.showDynamicText());
+    dongtaiRefresh(kDynamicTextElement);
+}
+
+void ClockWindow::readMarquee()
+{
+    const ProfileFile profile(profilePath());
+    m_marquee = MarqueeSettings::read(profile);
+    // An unusable speed runs at 5 without being written back.
+    m_marquee.speed = effectiveMarqueeSpeed(m_marquee.speed);
+    m_marqueeTimer.setInterval(marqueeInterval(m_marquee.speed));
+}
+
+int ClockWindow::marqueeWidthPixels() const
+{
+    return qBound(0, twipsScale().xToPixels(m_marquee.width), 16384);
+}
+
+void ClockWindow::placeMarqueeText()
+{
+    m_lines[kDynamicTextElement]->move(twipsScale().xToPixels(m_marqueeLeft), 0);
+}
+
+void ClockWindow::setMarqueeRunning(bool running)
+{
+    if (running) {
+        m_marqueeTimer.setInterval(marqueeInterval(m_marquee.speed));
+        m_marqueeTimer.start();
+    } else {
+        m_marqueeTimer.stop();
+    }
+}
+
+void ClockWindow::stepMarquee()
+{
+    QFrame* box = m_boxes[kDynamicTextElement];
+    QLabel* label = m_lines[kDynamicTextElement];
+    if (!m_settings.showDynamicText() || label->text().isEmpty()) {
+        box->hide();
+        m_marqueeTimer.stop();
+        return;
+    }
+    const int interval = marqueeInterval(m_marquee.speed);
+    if (m_marqueeTimer.interval() != interval)
+        m_marqueeTimer.setInterval(interval);
+    dongtaiRefresh(kDynamicTextElement);
+
+    const double twipsPerPixel = twipsScale().perPixelX();
+    const MarqueeMove move =
+        marqueeStep(m_marquee.mode, m_marqueeLeft, label->width() * twipsPerPixel, m_marquee.width);
+    m_marqueeLeft = move.left;
+    placeMarqueeText();
+    const int mode = m_marquee.mode;
+    if (mode >= int(MarqueeMode::LeftToRight) && mode <= int(MarqueeMode::Still))
+        box->show();
+    if (move.stop)
+        m_marqueeTimer.stop();
+}
+
+void ClockWindow::dongtaiRefresh(int index)
+{
+    if (index < kSubtitleElement || index > kDynamicTextElement)
+        return;
+    QLabel* label = m_lines[index];
+    QFrame* box = m_boxes[index];
+    label->adjustSize();
+    if (!label->text().isEmpty()) {
+        switch (index) {
+        case kDateLineElement:
+            box->resize(label->size());
+            if (!m_settings.longTerm()) {
+                box->hide();
+                return;
+            }
+            break;
+        case kPromptElement:
+            if (m_settings.longTerm() && m_settings.promptShowsWeekday()) {
+                label->setText(weekdayText());
+                label->setAccessibleName(label->text());
+                label->adjustSize();
+            }
+            box->resize(label->size());
+            break;
+        case kDynamicTextElement:
+            box->resize(marqueeWidthPixels(), label->height());
+            if (!m_settings.showDynamicText() && !m_adjusting && label->text() != placeholder(index)) {
+                box->hide();
+                return;
+            }
+            break;
+        default:
+            box->resize(label->size());
+            break;
+        }
+    }
+    box->setVisible(!label->text().isEmpty());
+    box->update();
+}
+
+void ClockWindow::SetAdjustMode(int state)
+{
+    const bool on = state == 1;
+    m_adjusting = on;
+    if (m_menuHost)
+        m_menuHost->commandItem(MenuHost::AllowAdjusting)->setChecked(on);
+    for (int line = 0; line < 5; ++line) {
+        QLabel* label = m_lines[line];
+        QWidget* shown = line == 0 ? static_cast<QWidget*>(label) : m_boxes[line];
+        if (!on) {
+            if (label->text() == placeholder(line)) {
+                label->clear();
+                label->setAccessibleName(QString());
+                shown->hide();
+            }
+            continue;
+        }
+        // The date line exists only in long-term timing.
+        if (!label->text().isEmpty() || (line == kDateLineElement && !m_settings.longTerm()))
+            continue;
+        label->setText(placeholder(line));
+        label->setAccessibleName(label->text());
+        fitBox(line);
+        if (line == kDynamicTextElement) {
+            m_marqueeLeft = (m_marquee.width - label->width() * twipsScale().perPixelX()) / 2;
+            placeMarqueeText();
+        }
+        placeElement(line);
+        shown->show();
+        dongtaiRefresh(line);
+    }
+    if (!on && !m_logo->hasPicture() && !m_logo->hasVideo())
+        m_logo->hide();
 }
 
 void ClockWindow::showRestartDelay(int seconds)
@@ -562,6 +761,241 @@ void ClockWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     relayout();
+}
+
+QWidget* ClockWindow::targetWidget(int target) const
+{
+    return elementWidget(elementOfMenuTarget(target));
+}
+
+QFont ClockWindow::targetFont(int target) const
+{
+    if (target >= kMainTitleElement && target <= kDynamicTextElement)
+        return m_lines[target]->font();
+    if (target == kClockTarget)
+        return m_clock->faceFont();
+    if (target == kOvertimeClockTarget)
+        return m_overtime->faceFont();
+    return font();
+}
+
+QColor ClockWindow::targetColour(int target) const
+{
+    if (target >= kMainTitleElement && target <= kDynamicTextElement)
+        return m_lines[target]->palette().color(QPalette::WindowText);
+    if (target == kClockTarget)
+        return m_clock->textColour();
+    if (target == kOvertimeClockTarget)
+        return m_overtime->textColour();
+    return QColor();
+}
+
+void ClockWindow::setTargetFont(int target, const QFont& font, const QColor& colour)
+{
+    QFont applied(font);
+    applied.setFamily(acceptedFont(font.family()));
+    const int points = qBound(1, font.pointSize() > 0 ? font.pointSize() : qRound(font.pointSizeF()), kMaxFontSize);
+    applied.setPointSize(points);
+    const QString colourText = OleColour::rgb(colour.red(), colour.green(), colour.blue()).text();
+    if (target >= kMainTitleElement && target <= kDynamicTextElement) {
+        m_lines[target]->setFont(applied);
+        setTextColour(m_lines[target], colour);
+        if (target == kDateLineElement) {
+            m_settings.stagefont = applied.family();
+            m_settings.stagecolour = colourText;
+            m_settings.sizethree = withFontSize(m_settings.sizethree, SizeField::DateLine, points);
+        }
+        if (target == kMainTitleElement)
+            m_lines[target]->adjustSize();
+        else
+            dongtaiRefresh(target);
+    } else if (target == kClockTarget) {
+        m_settings.clockFont = applied.family();
+        m_settings.clockcolour = colourText;
+        m_settings.sizethree = withFontSize(m_settings.sizethree, SizeField::Clock, points);
+        m_clock->setFaceStyle(applied);
+        m_clock->setTextColour(colour);
+        ShowStatue(m_clock->text(), points);
+    } else if (target == kOvertimeClockTarget) {
+        m_overtimePoints = points;
+        m_overtime->setFaceStyle(applied);
+        m_overtime->setTextColour(colour);
+        ShowStatuechao(m_overtime->text(), points);
+    }
+}
+
+void ClockWindow::setTargetColour(int target, const QColor& colour)
+{
+    const QString colourText = OleColour::rgb(colour.red(), colour.green(), colour.blue()).text();
+    if (target >= kMainTitleElement && target <= kDynamicTextElement) {
+        setTextColour(m_lines[target], colour);
+        if (target == kDateLineElement) {
+            m_settings.stagefont = m_lines[target]->font().family();
+            m_settings.stagecolour = colourText;
+        }
+    } else if (target == kClockTarget) {
+        m_settings.clockcolour = colourText;
+        m_clock->setTextColour(colour);
+    } else if (target == kOvertimeClockTarget) {
+        m_overtime->setTextColour(colour);
+    }
+}
+
+void ClockWindow::centreTarget(int target)
+{
+    const int element = elementOfMenuTarget(target);
+    QWidget* widget = elementWidget(element);
+    if (!widget)
+        return;
+    const TwipsScale scale = twipsScale();
+    const int width = qRound(widget->width() * scale.perPixelX());
+    const int left = (m_screenTwips.width() - width) / 2;
+    const int top = qRound(widget->y() * scale.perPixelY());
+    widget->move(scale.xToPixels(left), widget->y());
+    RegistryStore registry;
+    SaveElementPosition(element, left, top, profilePath(), registry);
+    m_stored[element] = {double(left), double(top)};
+}
+
+void ClockWindow::hideTarget(int target)
+{
+    if (QWidget* widget = targetWidget(target))
+        widget->hide();
+}
+
+void ClockWindow::setPromptShowsWeekday(bool on)
+{
+    m_settings.checkthree = withSwitch(m_settings.checkthree, 2, on);
+    setPromptText(m_promptText);
+}
+
+int ClockWindow::elementOf(const QObject* object) const
+{
+    const auto* widget = qobject_cast<const QWidget*>(object);
+    if (!widget)
+        return -1;
+    for (int element = 0; element < kElementSlots; ++element) {
+        const QWidget* candidate = elementWidget(element);
+        if (candidate && (candidate == widget || candidate->isAncestorOf(widget)))
+            return element;
+    }
+    return -1;
+}
+
+bool ClockWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Enter) {
+        for (int i = 0; i < kButtonCount; ++i) {
+            if (watched == m_buttons[i])
+                setButtonHighlighted(i, true);
+        }
+        return false;
+    }
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
+    const int element = elementOf(watched);
+    if (element < 0)
+        return false;
+    auto* mouse = static_cast<QMouseEvent*>(event);
+    if (type == QEvent::MouseButtonPress)
+        return elementPressed(element, mouse);
+    if (type == QEvent::MouseMove)
+        return elementDragged(element, mouse);
+    elementReleased(element, mouse);
+    // A button still needs its release to tell a click.
+    return element < kFirstButtonElement;
+}
+
+bool ClockWindow::elementPressed(int element, QMouseEvent* event)
+{
+    const QPoint global = event->globalPosition().toPoint();
+    const bool left = event->button() == Qt::LeftButton;
+    m_dragElement = left ? element : -1;
+    m_dragAnchor = elementWidget(element)->mapFromGlobal(global);
+    // A button clicks on its own; its right press offers the command menu.
+    if (element >= kFirstButtonElement)
+        return false;
+
+    if (element >= kSubtitleElement && element <= kDynamicTextElement) {
+        dongtaiRefresh(element);
+        if (element == kDynamicTextElement && left)
+            m_boxes[element]->setFrameStyle(QFrame::Box | QFrame::Plain);
+    }
+    if (element <= kDynamicTextElement)
+        m_menuTarget = element;
+    if (event->button() == Qt::RightButton) {
+        // Two elements are numbered differently in the menu; the mapping is its own inverse.
+        m_menuTarget = elementOfMenuTarget(element);
+        if (m_elementMenu)
+            m_elementMenu->popUp(m_menuTarget, global);
+    }
+    return true;
+}
+
+bool ClockWindow::elementDragged(int element, QMouseEvent* event)
+{
+    const bool isButton = element >= kFirstButtonElement;
+    if (!m_adjusting || !(event->buttons() & Qt::LeftButton) || m_dragElement != element)
+        return !isButton;
+    QWidget* widget = elementWidget(element);
+    const QPoint at = widget->mapFromGlobal(event->globalPosition().toPoint());
+    widget->move(widget->pos() + at - m_dragAnchor);
+    // The logo is stored once it is let go.
+    if (element != kLogoElement)
+        storePlace(element);
+    return true;
+}
+
+void ClockWindow::elementReleased(int element, QMouseEvent* event)
+{
+    if (element >= kSubtitleElement && element <= kDynamicTextElement) {
+        m_boxes[element]->setFrameStyle(QFrame::NoFrame);
+        if (element == kDynamicTextElement)
+            dongtaiRefresh(element);
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (element == kLogoElement && m_adjusting && m_dragElement == kLogoElement)
+        storePlace(kLogoElement);
+    m_dragElement = -1;
+}
+
+void ClockWindow::storePlace(int element)
+{
+    const QWidget* widget = elementWidget(element);
+    const TwipsScale scale = twipsScale();
+    const int left = qRound(widget->x() * scale.perPixelX());
+    const int top = qRound(widget->y() * scale.perPixelY());
+    RegistryStore registry;
+    SaveElementPosition(element, left, top, profilePath(), registry);
+    // Later placements of this element keep it where it was put.
+    m_stored[element] = {double(left), double(top)};
+}
+
+void ClockWindow::setButtonHighlighted(int index, bool on)
+{
+    QLabel* button = m_buttons[index];
+    if (button->autoFillBackground() == on)
+        return;
+    if (on) {
+        // The menu colour, opaque.
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Window,
+                         toQColor(OleColour::fromValue(qint32(0x80000004u)), QGuiApplication::palette()));
+        button->setPalette(palette);
+    }
+    button->setAutoFillBackground(on);
+    button->update();
+}
+
+void ClockWindow::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!childAt(event->position().toPoint())) {
+        for (int i = 0; i < kButtonCount; ++i)
+            setButtonHighlighted(i, false);
+    }
+    QWidget::mouseMoveEvent(event);
 }
 
 void ClockWindow::mousePressEvent(QMouseEvent* event)

@@ -2,22 +2,38 @@
 
 #include "core/StageSettings.h"
 #include "display/ElementLayout.h"
+#include "display/MarqueeStep.h"
 #include "timing/ClockScreen.h"
 
 #include <QColor>
 #include <QPixmap>
 #include <QPointer>
+#include <QTimer>
 #include <QWidget>
 
 #include <array>
 
+class QFrame;
 class QLabel;
 
 namespace melvanta {
 
 class ClockFace;
+class ElementMenuController;
 class LogoBox;
 class MenuHost;
+
+// The element menu acts on the element last pressed: the text lines 0 ... 4,
+// then these. Two of them are numbered differently from where their places
+// are stored (ElementIndex).
+enum ElementMenuTarget : int
+{
+    kClockTarget = 5,
+    kOvertimeClockTarget = 6,
+    kLogoTarget = 7
+};
+// The element index under which a menu target's place is stored; -1 for none.
+int elementOfMenuTarget(int target);
 
 // The window the audience sees ("desk_clock"): maximised, with the big clock,
 // the overtime clock, the titles, the date line, the prompt text, the dynamic
@@ -52,9 +68,9 @@ public:
     bool isOvertimeClockVisible() const override;
     void refreshStage(const StageSettings& stage, const QString& initialClockText) override;
     void showLongTerm(const QString& dateLine, const QString& clockText) override;
-    void setMarqueeRunning(bool running) override { m_marqueeRunning = running; }
+    void setMarqueeRunning(bool running) override;
     void setCommandState(const CommandState& state) override;
-    void endAdjusting() override { m_adjusting = false; }
+    void endAdjusting() override { SetAdjustMode(0); }
 
     // Draws `text` at `points` into the clock box (the overtime box for
     // `ShowStatuechao`) and shows the box; an empty text changes nothing.
@@ -72,11 +88,21 @@ public:
     // The dynamic text line; hidden when empty or switched off by the stage.
     void setDynamicText(const QString& text);
     QString dynamicText() const { return m_dynamicText; }
+    // Fits the box of text line 1 ... 4 to its text (the dynamic text's box
+    // keeps the marquee width) and shows it when it has something to show.
+    void dongtaiRefresh(int index);
+    // One step of the marquee; the marquee timer runs it.
+    void stepMarquee();
+    const MarqueeSettings& marquee() const { return m_marquee; }
+    const QTimer* marqueeTimer() const { return &m_marqueeTimer; }
 
-    // While adjusting, the buttons do not run their commands.
-    void setAdjusting(bool on) { m_adjusting = on; }
+    // Element adjusting: on (1) the elements can be dragged and empty text
+    // lines show their names; anything else switches it off. While
+    // adjusting, the buttons do not run their commands.
+    void SetAdjustMode(int state);
+    void setAdjusting(bool on) { SetAdjustMode(on ? 1 : 0); }
     bool isAdjusting() const { return m_adjusting; }
-    bool isMarqueeRunning() const { return m_marqueeRunning; }
+    bool isMarqueeRunning() const { return m_marqueeTimer.isActive(); }
     void setButtonsShown(bool shown);
     bool buttonsShown() const { return m_buttonsShown; }
 
@@ -98,6 +124,23 @@ public:
     QSize screenExtent() const { return m_screenTwips; }
     TwipsScale twipsScale() const;
 
+    // The element the element menu acts on (ElementMenuTarget numbering),
+    // -1 before any element was pressed.
+    int menuTarget() const { return m_menuTarget; }
+    void setMenuTarget(int target) { m_menuTarget = target; }
+    QWidget* targetWidget(int target) const;
+    QFont targetFont(int target) const;
+    QColor targetColour(int target) const;
+    // Font (its size included) and colour of a target, on the screen. The
+    // clock and the date line keep them in the stage as well.
+    void setTargetFont(int target, const QFont& font, const QColor& colour);
+    void setTargetColour(int target, const QColor& colour);
+    // Centres a target on the screen and stores the new place.
+    void centreTarget(int target);
+    void hideTarget(int target);
+    // Whether the prompt line shows the week day in long-term timing.
+    void setPromptShowsWeekday(bool on);
+
 Q_SIGNALS:
     // The window has been painted for the first time.
     void firstPainted();
@@ -110,9 +153,21 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void applyStageLook(const StageSettings& stage, const QString& initialClockText);
+    void readMarquee();
+    int marqueeWidthPixels() const;
+    void placeMarqueeText();
+    int elementOf(const QObject* object) const;
+    bool elementPressed(int element, QMouseEvent* event);
+    bool elementDragged(int element, QMouseEvent* event);
+    void elementReleased(int element, QMouseEvent* event);
+    void storePlace(int element);
+    void setButtonHighlighted(int index, bool on);
     void applyElements(const QString& clockText);
     void applyLogo();
     void fitBox(int line);
@@ -123,13 +178,14 @@ private:
 
     StageSettings m_settings;
     std::array<QLabel*, 5> m_lines{};
-    std::array<QWidget*, 5> m_boxes{}; // [0] unused
+    std::array<QFrame*, 5> m_boxes{}; // [0] unused
     ClockFace* m_clock;
     ClockFace* m_overtime;
     LogoBox* m_logo;
     QLabel* m_restartNotice;
     std::array<QLabel*, kButtonCount> m_buttons{};
     QPointer<MenuHost> m_menuHost;
+    ElementMenuController* m_elementMenu = nullptr;
 
     QPixmap m_background;      // the picture at its own size
     QPixmap m_shownBackground; // the picture as painted over the window
@@ -137,9 +193,16 @@ private:
     std::array<StoredPosition, kElementSlots> m_stored{};
     QSize m_screenTwips;
     QString m_dynamicText;
+    QString m_promptText;
+    MarqueeSettings m_marquee;
+    QTimer m_marqueeTimer;
+    double m_marqueeLeft = 0; // twips, the dynamic text's left edge in its box
+    int m_overtimePoints = 0; // a size chosen for the overtime clock alone
+    int m_menuTarget = -1;
+    int m_dragElement = -1;
+    QPoint m_dragAnchor; // where the element was pressed, in its own pixels
     bool m_clockCentredForEnd = false;
     bool m_adjusting = false;
-    bool m_marqueeRunning = false;
     bool m_buttonsShown = true;
     bool m_painted = false;
 };

@@ -10,6 +10,7 @@ QColor toQColor(const OleColour& colour, const QPalette& palette)
     case 0x01: // desktop
     case 0x05: // window background
     case 0x0C: // application workspace
+    case 0x04: // menu
         return palette.color(QPalette::Window);
     case 0x0F: // button face
         return palette.color(QPalette::Button);

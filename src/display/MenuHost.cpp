@@ -1,5 +1,7 @@
 #include "display/MenuHost.h"
 
+#include "core/ProgramFolder.h"
+#include "stages/StageNames.h"
 #include "storage/RegistryStore.h"
 
 #include <QAction>
@@ -82,6 +84,7 @@ MenuHost::~MenuHost() = default;
 
 void MenuHost::load(const StageSettings& stage)
 {
+    change_clock_menu();
     const qint32 source = RegistryStore().number(QLatin1String(RegistryValue::clockmode), 0);
     m_timingSource = source >= 0 && source <= 2 ? source : 0;
     m_elementItems[ShowWeekday]->setChecked(stage.promptShowsWeekday());
@@ -102,6 +105,11 @@ void MenuHost::setStageEntries(const QStringList& names, int checked)
         });
     }
     updateStageSelection();
+}
+
+void MenuHost::change_clock_menu()
+{
+    setStageEntries(readStageNames(ProgramFolder::file(QLatin1String(kDatabaseFileName))));
 }
 
 QStringList MenuHost::stageEntries() const

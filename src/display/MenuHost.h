@@ -56,9 +56,12 @@ public:
     explicit MenuHost(QWidget* parent = nullptr);
     ~MenuHost() override;
 
-    // The load: the timing source from the per-user value "clockmode" and
-    // the week-day check mark from the stage.
+    // The load: the stage submenu from the stored stages, the timing source
+    // from the per-user value "clockmode" and the week-day check mark from
+    // the stage.
     void load(const StageSettings& stage);
+    // Refills the stage submenu from the database of the program folder.
+    void change_clock_menu();
     // 0 tick count, 1 seconds since midnight, 2 time of day.
     int timingSource() const { return m_timingSource; }
 

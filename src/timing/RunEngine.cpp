@@ -29,4 +29,11 @@ void RunEngine::load(const StageSettings& stage, int timingSource)
         m_ctx.timers.timer9.start();
 }
 
+void RunEngine::halt()
+{
+    RunTimers& t = m_ctx.timers;
+    for (TickTimer* timer : {&t.timer1, &t.timer3, &t.timer4, &t.timer5, &t.timer7, &t.timer9, &t.timer10, &t.timer11})
+        timer->stop();
+}
+
 } // namespace melvanta

@@ -29,6 +29,9 @@ public:
     void PauseRun() { m_control.PauseRun(); }
     // After the settings changed: reload and show the stage without a run.
     void reloadStage() { m_control.reloadStage(); }
+    // Stops every timer for good, whatever the run was doing: the program is
+    // ending and nothing may fire after its windows are gone.
+    void halt();
 
     RunStatus status() const { return m_ctx.status; }
     const RunState& run() const { return m_ctx.run; }

@@ -52,9 +52,17 @@ SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent)
 SoundPlayer::~SoundPlayer()
 {
     // Stop every sound now; the players are children and go with this object.
+    stopAll();
+}
+
+void SoundPlayer::stopAll()
+{
     for (const QPointer<QMediaPlayer>& player : std::as_const(m_mp3Players))
         discard(player);
+    m_mp3Players.clear();
     discard(m_wavPlayer);
+    m_wavPlayer = nullptr;
+    m_wavPath.clear();
 }
 
 void SoundPlayer::PlaySoundFile(const QString& path)

@@ -47,6 +47,8 @@ public:
     void PlaySoundFile(const QString& path) override;
     void StopSoundFile(const QString& path) override;
     void LoopSoundFile(const QString& path) override;
+    // Stops every sound, MP3 and WAV, looping or not.
+    void stopAll();
 
     // Whether the sound of `path` is playing: the MP3 player of that path, or
     // the WAV channel when it plays `path`. False after its end, a stop, a

@@ -6,13 +6,16 @@
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
 #include "support/MessageBox.h"
+#include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
 
 #include <QAction>
-#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QtTest>
 
 using namespace melvanta;
@@ -37,13 +40,31 @@ qint64 lockOwner(const QString& lockPath)
     return file.readLine().trimmed().toLongLong();
 }
 
+// Right press on an empty spot of the window, then a click on `item`.
+void choose(const Application& app, int item)
+{
+    ClockWindow* window = app.clockWindow();
+    QPoint spot(4, 4);
+    for (int i = 0; window->childAt(spot) && i < 400; ++i)
+        spot = QPoint(4 + (i % 20) * window->width() / 20, 4 + (i / 20) * window->height() / 20);
+    QTest::mousePress(window, Qt::RightButton, {}, spot);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    QVERIFY(menu && menu == app.menuHost()->commandMenu());
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(app.menuHost()->commandItem(item)).center());
+    QTRY_VERIFY(!menu->isVisible());
+}
+
 } // namespace
 
 class TestStartup : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { MessageBox::setTestHook(true); }
+    void init()
+    {
+        MessageBox::setTestHook(true);
+        ShellOpen::setTestHook(true);
+    }
     void firstStartShowsDefaults();
     void buttonsDriveARealRun();
     void gateFailureOpensNoWindow_data();
@@ -52,6 +73,9 @@ private Q_SLOTS:
     void lockOfCrashedCopyDoesNotBlock();
     void noDisplayIsOneClearLine_data();
     void noDisplayIsOneClearLine();
+    void commandMenuItemsThenExitDuringARun();
+    void stageSelectionFollowsTheDatabase_data();
+    void stageSelectionFollowsTheDatabase();
 };
 
 void TestStartup::firstStartShowsDefaults()
@@ -229,6 +253,83 @@ void TestStartup::noDisplayIsOneClearLine()
     QCOMPARE(process.exitCode(), 1);
     const QString output = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
     QVERIFY2(!output.contains(QLatin1Char('\n')) && output.contains(QStringLiteral("no display")), qPrintable(output));
+}
+
+void TestStartup::commandMenuItemsThenExitDuringARun()
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    auto app = std::make_unique<Application>();
+    QCOMPARE(app->start(), Application::Start::WindowsShown);
+    ClockWindow* window = app->clockWindow();
+    QVERIFY(QTest::qWaitForWindowExposed(window));
+    choose(*app, MenuHost::Buttons);
+    QVERIFY(!window->button(0)->isVisible() && !window->button(4)->isVisible());
+    const ProfileFile profile(sandbox.filePath(QStringLiteral("TimeData.db")));
+    QCOMPARE(profile.readPart(QStringLiteral("clocksite"), QStringLiteral("pictureleft9"), QString()), "2");
+    QCOMPARE(RegistryStore().number(QStringLiteral("pictureleft9"), 0), 2);
+
+    QAction* minimise = app->menuHost()->commandItem(MenuHost::Minimise);
+    choose(*app, MenuHost::Minimise);
+    QTRY_VERIFY(window->isMinimized());
+    QCOMPARE(minimise->text(), QStringLiteral("最大化"));
+    minimise->trigger(); // a minimised window is reached through the tray
+    QTRY_VERIFY(!window->isMinimized() && window->size() == window->screen()->availableSize());
+    QCOMPARE(minimise->text(), QStringLiteral("最小化"));
+
+    choose(*app, MenuHost::Help);
+    choose(*app, MenuHost::OnlineHelp);
+    QCOMPARE(ShellOpen::takeOpened(), QStringList({QUrl::fromLocalFile(sandbox.filePath("help.html")).toString(),
+                                                   QString::fromLatin1(kOnlineHelpAddress)}));
+    QVERIFY(QFile::remove(sandbox.filePath(QStringLiteral("help.html"))));
+    choose(*app, MenuHost::Help);
+    choose(*app, MenuHost::Statistics);
+    QCOMPARE(MessageBox::takeRecordedMessages(),
+             QStringList({"help.html不存在，请保证文件完整", "此窗口在本版本中尚未提供"}));
+
+    choose(*app, MenuHost::Start);
+    QTRY_VERIFY(app->engine()->timers().timer1.isActive());
+    app->runCommand(MenuHost::Exit); // hidden during a run; the tray and the hotkeys still reach it
+    RunTimers& t = app->engine()->timers();
+    for (TickTimer* timer : {&t.timer1, &t.timer3, &t.timer4, &t.timer5, &t.timer7, &t.timer9, &t.timer10, &t.timer11})
+        QVERIFY(!timer->isActive());
+    QVERIFY(!window->isVisible());
+
+    sandbox.writeFile(QStringLiteral("help.html"), "<html></html>"); // the start checks for it
+    app = std::make_unique<Application>();                           // the next start keeps the buttons hidden
+    QCOMPARE(app->start(), Application::Start::WindowsShown);
+    QVERIFY(!app->clockWindow()->buttonsShown());
+    QVERIFY(!app->menuHost()->commandItem(MenuHost::Buttons)->isChecked());
+}
+
+void TestStartup::stageSelectionFollowsTheDatabase_data()
+{
+    QTest::addColumn<QString>("rows");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("none") << QString() << QStringList();
+    QTest::newRow("two") << "(2, '总结'), (1, 'O''Brien 报告')" << QStringList{"O'Brien 报告", "总结"};
+    QTest::newRow("damaged") << QString() << QStringList();
+}
+
+void TestStartup::stageSelectionFollowsTheDatabase()
+{
+    QFETCH(QString, rows);
+    QFETCH(QStringList, names);
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("fill"));
+        db.setDatabaseName(sandbox.filePath(QStringLiteral("DeskData.db")));
+        QVERIFY(db.open() &&
+                (rows.isEmpty() || QSqlQuery(db).exec("INSERT INTO deskclock (ID, clockname) VALUES " + rows)));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("fill"));
+    if (QTest::currentDataTag() == QLatin1String("damaged"))
+        sandbox.writeFile(QStringLiteral("DeskData.db"), "not a database");
+    Application app;
+    QCOMPARE(app.start(), Application::Start::WindowsShown);
+    QCOMPARE(app.menuHost()->stageEntries(), names);
+    QCOMPARE(app.menuHost()->commandItem(MenuHost::StageSelection)->isVisible(), !names.isEmpty());
 }
 
 QTEST_MAIN(TestStartup)

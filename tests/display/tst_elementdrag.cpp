@@ -1,0 +1,217 @@
+#include "TestSupport.h"
+#include "display/ClockWindow.h"
+#include "display/MarqueeStep.h"
+#include "display/MenuHost.h"
+#include "storage/ProfileFile.h"
+#include "storage/RegistryStore.h"
+#include "support/Choosers.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QtTest>
+
+using namespace melvanta;
+
+namespace {
+
+QString stored(const TestSandbox& sandbox, const QString& key)
+{
+    return ProfileFile(sandbox.filePath(QStringLiteral("TimeData.db"))).readPart(QStringLiteral("clocksite"), key, {});
+}
+
+struct Screen
+{
+    explicit Screen(const QString& subtitle = QStringLiteral("副标题文字"), const char* checkthree = "011001")
+    {
+        StageSettings stage = StageSettings::defaults();
+        stage.secondtext = subtitle;
+        stage.logopicture = QStringLiteral("logo.png");
+        stage.checkthree = QLatin1String(checkthree); // the titles stay where they are put
+        window.setMenuHost(&host);
+        window.applyStage(stage);
+        window.showMaximized();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_COMPARE(window.size(), window.screen()->availableSize());
+        window.showOvertimeText(QStringLiteral("00:12"));
+    }
+    MenuHost host;
+    ClockWindow window;
+};
+
+// A left-button drag by (-60, 40); each event is aimed at where the widget stands by then.
+void dragBy(ClockWindow& window, QWidget* widget, bool release)
+{
+    const QPoint start = widget->mapTo(&window, widget->rect().center());
+    QTest::mousePress(widget, Qt::LeftButton, {}, widget->rect().center());
+    for (const QPoint& by : {QPoint(-30, 20), QPoint(-60, 40)})
+        QTest::mouseMove(widget, widget->mapFrom(&window, start + by));
+    if (release)
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, widget->mapFrom(&window, start + QPoint(-60, 40)));
+}
+
+} // namespace
+
+class TestElementDrag : public QObject
+{
+    Q_OBJECT
+private slots:
+
+    void marqueeSteps()
+    {
+        // Mode, left, new left, stop: a text 3000 twips wide in a box 1000 twips wide.
+        const std::tuple<int, double, double, bool> steps[] = {
+            {1, 0, -100, false},      // right to left, one step
+            {1, -2900, -3000, false}, // its right end still 100 inside
+            {1, -2950, 900, false},   // re-enters from the right
+            {0, 1000, 1100, false},   // left to right, one step
+            {0, 1001, -3000, false},  // re-enters from the left, hidden
+            {2, 40, -1000, true},     // standing still: centred, then stops
+        };
+        for (const auto& [mode, left, newLeft, stop] : steps) {
+            const MarqueeMove move = marqueeStep(mode, left, 3000, 1000);
+            QCOMPARE(move.left, newLeft);
+            QCOMPARE(move.stop, stop);
+        }
+        for (const auto& [speed, interval] : {std::pair{0, 200}, {51, 200}, {990, 200}, {50, 20}, {3, 333}, {-10, 100}})
+            QCOMPARE(marqueeInterval(speed), interval);
+    }
+
+    void marqueeInTheWindow()
+    {
+        TestSandbox sandbox;
+        ProfileFile profile(sandbox.filePath(QStringLiteral("TimeData.db")));
+        for (const auto& [key, value] : {std::pair{"Mode", "1"}, {"MarQueespeed", " 50"}, {"Width", "3000"}})
+            profile.write(QStringLiteral("Marquee"), QLatin1String(key), QLatin1String(value));
+        Screen screen(QString(), "011111");
+        ClockWindow& window = screen.window;
+        StageSettings stage = window.stage();
+        window.setDynamicText(QStringLiteral("欢迎各位来宾莅临指导"));
+        window.refreshStage(stage, QStringLiteral("05:00"));
+        const TwipsScale scale = window.twipsScale();
+        QCOMPARE(window.textBox(4)->width(), scale.xToPixels(3000));
+        QCOMPARE(window.marqueeTimer()->interval(), 20);
+        const int before = window.textLine(4)->x(); // moves 100 twips a step, right to left
+        QTRY_VERIFY(window.textLine(4)->x() <= before - 2 * scale.xToPixels(100) + 1);
+
+        stage.checkthree = QStringLiteral("010111"); // switched off: the next step hides the box and stops
+        window.refreshStage(stage, QStringLiteral("05:00"));
+        QTRY_VERIFY(!window.isMarqueeRunning());
+        QVERIFY(window.textBox(4)->isHidden());
+    }
+
+    void dragStoresUnderTheElementIndex_data()
+    {
+        QTest::addColumn<QString>("pressed");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("menuTarget"); // -1: a button offers the command menu instead
+        QTest::newRow("subtitle, by its text") << QStringLiteral("Label2_1") << 1 << 1;
+        QTest::newRow("clock") << QStringLiteral("Picture1") << 5 << 5;
+        QTest::newRow("overtime clock") << QStringLiteral("Picture4") << 7 << 6;
+        QTest::newRow("logo") << QStringLiteral("Picture5") << 6 << 7;
+        QTest::newRow("button 2") << QStringLiteral("Label9_2") << 12 << -1;
+    }
+
+    void dragStoresUnderTheElementIndex()
+    {
+        QFETCH(QString, pressed);
+        QFETCH(int, index);
+        QFETCH(int, menuTarget);
+        TestSandbox sandbox;
+        sandbox.installDataFiles(); // its profile file holds places for some elements
+        QVERIFY(QImage(sandbox.filePath("picture/1.jpg")).scaled(90, 60).save(sandbox.filePath("picture/logo.png")));
+        const QString left = QStringLiteral("pictureleft%1").arg(index);
+        const QString shipped = stored(sandbox, left);
+        auto moving = [&](const ClockWindow& w) { return index == 1 ? w.textBox(1) : w.findChild<QWidget*>(pressed); };
+        QPoint moved;
+        {
+            Screen screen;
+            ClockWindow& window = screen.window;
+            QWidget* element = window.findChild<QWidget*>(pressed); // a text line moves with its box
+            const QPoint start = moving(window)->pos();
+            dragBy(window, element, true);
+            QCOMPARE(moving(window)->pos(), start);
+            QVERIFY(stored(sandbox, left) == shipped && !RegistryStore().contains(left));
+            if (menuTarget >= 0) { // a right press still offers the element menu
+                QTest::mousePress(element, Qt::RightButton, {}, QPoint(3, 3));
+                QTRY_COMPARE(QApplication::activePopupWidget(), screen.host.elementMenu());
+                QCOMPARE(window.menuTarget(), menuTarget);
+                screen.host.elementMenu()->close();
+            }
+            window.SetAdjustMode(1);
+            dragBy(window, element, false);
+            moved = start + QPoint(-60, 40);
+            QCOMPARE(moving(window)->pos(), moved);
+            QCOMPARE(RegistryStore().contains(left), index != 6); // the logo is stored once let go
+            QTest::mouseRelease(element, Qt::LeftButton, {}, QPoint(3, 3));
+            QCOMPARE(stored(sandbox, QStringLiteral("picturetop%1").arg(index)).toInt(),
+                     qRound(moved.y() * window.twipsScale().perPixelY()));
+            QCOMPARE(RegistryStore().number(left), qRound(moved.x() * window.twipsScale().perPixelX()));
+        }
+        Screen again; // after a restart the element comes back to where it was put
+        QCOMPARE(moving(again.window)->pos(), moved);
+    }
+
+    void placeholdersWhileAdjusting()
+    {
+        TestSandbox sandbox;
+        Screen screen(QString(), "010111"); // no subtitle, dynamic text switched off
+        ClockWindow& window = screen.window;
+        window.SetAdjustMode(1);
+        const QStringList shown{StageSettings::defaults().firsttext, QStringLiteral("副标题"), QString(),
+                                QStringLiteral("提示文字"), QStringLiteral("动态文本")};
+        for (int line = 0; line < 5; ++line) {
+            QCOMPARE(window.textLine(line)->text(), shown[line]);
+            QCOMPARE(window.textBox(line)->isVisible(), line != 2); // the date line only in long-term timing
+        }
+        window.SetAdjustMode(0);
+        QCOMPARE(window.textLine(0)->text(), shown[0]);
+        for (int line = 1; line < 5; ++line)
+            QVERIFY(window.textLine(line)->text().isEmpty() && window.textBox(line)->isHidden());
+    }
+
+    void elementMenuLooks_data()
+    {
+        QTest::addColumn<int>("target");
+        QTest::addColumn<int>("item");
+        QTest::addColumn<QString>("family");                       // "-": the chooser is cancelled
+        QTest::addColumn<QStringList>("saved");                    // name=value in the per-user store
+        const QString magenta = QStringLiteral("colour=16711935"); // R | G << 8 | B << 16
+        QTest::newRow("font cancelled") << 5 << int(MenuHost::SetFont) << "-" << QStringList();
+        QTest::newRow("colour cancelled") << 2 << int(MenuHost::SetColour) << "-" << QStringList();
+        QTest::newRow("clock colour") << 5 << int(MenuHost::SetColour) << "宋体" << QStringList{"clock" + magenta};
+        QTest::newRow("clock font, unknown family")
+            << 5 << int(MenuHost::SetFont) << "NoSuchFamily"
+            << QStringList{"clockFont=宋体", "clock" + magenta, "sizethree=90/80/77/100/30/30/"};
+        QTest::newRow("date line colour")
+            << 2 << int(MenuHost::SetColour) << "宋体" << QStringList{"stagefont=宋体", "stage" + magenta};
+        QTest::newRow("subtitle font, on screen only") << 1 << int(MenuHost::SetFont) << "Sans" << QStringList();
+    }
+
+    void elementMenuLooks()
+    {
+        QFETCH(int, target);
+        QFETCH(int, item);
+        QFETCH(QString, family);
+        QFETCH(QStringList, saved);
+        TestSandbox sandbox;
+        Screen screen;
+        ClockWindow& window = screen.window;
+        const QColor before = window.targetColour(target);
+        const bool cancelled = family == QLatin1String("-");
+        cancelled ? Choosers::setNextCancelled() : Choosers::setNextFont(QFont(family, 77), Qt::magenta); // or colour
+        window.setMenuTarget(target);
+        screen.host.elementItem(item)->trigger();
+
+        QCOMPARE(window.targetColour(target), cancelled ? before : QColor(Qt::magenta));
+        QStringList actual;
+        for (const char* name : {"clockFont", "clockcolour", "sizethree", "stagefont", "stagecolour"}) {
+            if (const auto value = RegistryStore().text(QLatin1String(name)))
+                actual << QLatin1String(name) + QLatin1Char('=') + *value;
+        }
+        QCOMPARE(actual, saved);
+        QCOMPARE(window.targetFont(target).pointSize() == 77, !cancelled && item == MenuHost::SetFont);
+    }
+};
+
+QTEST_MAIN(TestElementDrag)
+#include "tst_elementdrag.moc"

@@ -127,8 +127,7 @@ void Application::runCommand(int index)
         MessageBox::notify(QStringLiteral("此窗口在本版本中尚未提供"), 2000, m_clockWindow.get());
         break;
     case MenuHost::AllowAdjusting:
-        // Element dragging takes over here: SetAdjustMode(item->isChecked() ? 1 : 0).
-        m_clockWindow->setAdjusting(item->isChecked());
+        m_clockWindow->SetAdjustMode(item->isChecked() ? 1 : 0);
         break;
     case MenuHost::Buttons: {
         const bool shown = item->isChecked();

@@ -38,7 +38,9 @@ int main(int argc, char** argv)
             const char* value;
         } defaults[] = {
             {"Marquee", "Mode", "2"},
-            {"Marquee", "Width", "1000"},
+            // The dynamic-text line is 1200 pixels wide at 96 dpi, so that a line
+            // of text fits on a fresh installation (a missing key still reads 1000).
+            {"Marquee", "Width", "18000"},
             {"Marquee", "MarQueespeed", "1"},
             {"Marquee", "colckbigtext", "0"},
             {"Marquee", "checkcycle", "0"},

@@ -5,6 +5,7 @@
 // Needs a display (tools/with-display.sh). Usage: bench_run [seconds]
 #include "TestSupport.h"
 #include "display/ClockWindow.h"
+#include "platform/ProcessStats.h"
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "timing/RunEngine.h"
@@ -14,7 +15,6 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QTextStream>
 #include <QTimer>
 
@@ -68,18 +68,6 @@ double cpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
-}
-
-qint64 peakResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 #include "app/Application.h"
 #include "display/ClockWindow.h"
 #include "platform/DisplayProbe.h"
+#include "platform/ProcessStats.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QTimer>
 #include <QFont>
 #include <QLibraryInfo>
@@ -12,24 +12,11 @@
 
 namespace {
 
-// Peak resident memory of this process in kB, where the system tells it.
-qint64 peakResidentKb()
-{
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return 0;
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
-    }
-    return 0;
-}
-
 // For the start-up benchmark: report the first paint and end.
 void reportFirstPaint(melvanta::ClockWindow* window)
 {
     QObject::connect(window, &melvanta::ClockWindow::firstPainted, window, [] {
-        QTextStream(stdout) << "first-paint " << peakResidentKb() << Qt::endl;
+        QTextStream(stdout) << "first-paint " << melvanta::peakResidentKb() << Qt::endl;
         QTimer::singleShot(0, qApp, &QApplication::quit);
     });
 }

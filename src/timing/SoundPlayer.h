@@ -63,7 +63,7 @@ public:
     // The path on the WAV channel (also after it ended); empty when there is none.
     QString wavPath() const;
 
-signals:
+Q_SIGNALS:
     // A sound played to its end (never for a loop, a stop or an error).
     void finished(const QString& path);
 

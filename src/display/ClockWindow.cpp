@@ -3,6 +3,7 @@
 #include "core/ProgramFolder.h"
 #include "display/ClockFace.h"
 #include "display/ColourMapping.h"
+#include "display/ElementDragger.h"
 #include "display/ElementMenuController.h"
 #include "display/LogoBox.h"
 #include "display/MenuHost.h"
@@ -193,20 +194,24 @@ ClockWindow::ClockWindow(QWidget* parent)
     }
     setCommandState(CommandState::forStatus(RunStatus::Idle));
 
-    m_marqueeTimer.setTimerType(Qt::PreciseTimer);
-    m_marqueeTimer.setInterval(1000);
-    connect(&m_marqueeTimer, &QTimer::timeout, this, &ClockWindow::stepMarquee);
+    m_marqueeLine = new MarqueeLine(
+        m_lines[kDynamicTextElement], [this] { return twipsScale(); }, this);
+    connect(m_marqueeLine, &MarqueeLine::stepDue, this, &ClockWindow::stepMarquee);
 
     // Every element can be dragged and offers its menu.
-    for (int element = 0; element < kElementSlots; ++element) {
-        if (QWidget* widget = elementWidget(element))
-            widget->installEventFilter(this);
-    }
-    for (int line = 1; line < 5; ++line)
-        m_lines[line]->installEventFilter(this);
+    m_dragger = new ElementDragger(*this);
+    m_dragger->watchElements();
+    connect(m_dragger, &ElementDragger::elementMenuRequested, this, [this](int target, const QPoint& globalPos) {
+        if (m_elementMenu)
+            m_elementMenu->popUp(target, globalPos);
+    });
 }
 
-ClockWindow::~ClockWindow() = default;
+ClockWindow::~ClockWindow()
+{
+    // The dragger watches the elements; it goes before they do, while this window is still whole.
+    delete m_dragger;
+}
 
 void ClockWindow::applyStage(const StageSettings& settings)
 {
@@ -227,7 +232,7 @@ void ClockWindow::applyStageLook(const StageSettings& stage, const QString& init
 {
     m_settings = stage;
     m_overtimePoints = 0;
-    readMarquee();
+    m_marqueeLine->readSettings(profilePath());
     applyElements(initialClockText);
     applyLogo();
     backgroundupdate(0); // lays the window out as well
@@ -371,8 +376,8 @@ void ClockWindow::fitBox(int line)
     QLabel* label = m_lines[line];
     label->adjustSize();
     if (line == kDynamicTextElement) {
-        m_boxes[line]->resize(marqueeWidthPixels(), label->height());
-        placeMarqueeText();
+        m_boxes[line]->resize(m_marqueeLine->boxWidthPixels(), label->height());
+        m_marqueeLine->placeText();
     } else if (line > 0 && m_boxes[line]) {
         label->move(0, 0);
         m_boxes[line]->resize(label->size());
@@ -526,68 +531,28 @@ void ClockWindow::setDynamicText(const QString& text)
     label->setText(text);
     label->setAccessibleName(text);
     label->adjustSize();
-    // A new text starts centred when it stands still, at the box's left edge otherwise.
-    m_marqueeLeft = m_marquee.mode == int(MarqueeMode::Still)
-                        ? (m_marquee.width - label->width() * twipsScale().perPixelX()) / 2
-                        : 0;
+    m_marqueeLine->restartText();
     fitBox(kDynamicTextElement);
     placeElement(kDynamicTextElement);
     dongtaiRefresh(kDynamicTextElement);
 }
 
-void ClockWindow::readMarquee()
-{
-    const ProfileFile profile(profilePath());
-    m_marquee = MarqueeSettings::read(profile);
-    // An unusable speed runs at 5 without being written back.
-    m_marquee.speed = effectiveMarqueeSpeed(m_marquee.speed);
-    m_marqueeTimer.setInterval(marqueeInterval(m_marquee.speed));
-}
-
-int ClockWindow::marqueeWidthPixels() const
-{
-    return qBound(0, twipsScale().xToPixels(m_marquee.width), 16384);
-}
-
-void ClockWindow::placeMarqueeText()
-{
-    m_lines[kDynamicTextElement]->move(twipsScale().xToPixels(m_marqueeLeft), 0);
-}
-
 void ClockWindow::setMarqueeRunning(bool running)
 {
-    if (running) {
-        m_marqueeTimer.setInterval(marqueeInterval(m_marquee.speed));
-        m_marqueeTimer.start();
-    } else {
-        m_marqueeTimer.stop();
-    }
+    m_marqueeLine->setRunning(running);
 }
 
 void ClockWindow::stepMarquee()
 {
     QFrame* box = m_boxes[kDynamicTextElement];
-    QLabel* label = m_lines[kDynamicTextElement];
-    if (!m_settings.showDynamicText() || label->text().isEmpty()) {
+    if (!m_settings.showDynamicText() || m_lines[kDynamicTextElement]->text().isEmpty()) {
         box->hide();
-        m_marqueeTimer.stop();
+        m_marqueeLine->setRunning(false);
         return;
     }
-    const int interval = marqueeInterval(m_marquee.speed);
-    if (m_marqueeTimer.interval() != interval)
-        m_marqueeTimer.setInterval(interval);
     dongtaiRefresh(kDynamicTextElement);
-
-    const double twipsPerPixel = twipsScale().perPixelX();
-    const MarqueeMove move =
-        marqueeStep(m_marquee.mode, m_marqueeLeft, label->width() * twipsPerPixel, m_marquee.width);
-    m_marqueeLeft = move.left;
-    placeMarqueeText();
-    const int mode = m_marquee.mode;
-    if (mode >= int(MarqueeMode::LeftToRight) && mode <= int(MarqueeMode::Still))
+    if (m_marqueeLine->advance())
         box->show();
-    if (move.stop)
-        m_marqueeTimer.stop();
 }
 
 void ClockWindow::dongtaiRefresh(int index)
@@ -615,7 +580,7 @@ void ClockWindow::dongtaiRefresh(int index)
             box->resize(label->size());
             break;
         case kDynamicTextElement:
-            box->resize(marqueeWidthPixels(), label->height());
+            box->resize(m_marqueeLine->boxWidthPixels(), label->height());
             if (!m_settings.showDynamicText() && !m_adjusting && label->text() != placeholder(index)) {
                 box->hide();
                 return;
@@ -654,8 +619,8 @@ void ClockWindow::SetAdjustMode(int state)
         label->setAccessibleName(label->text());
         fitBox(line);
         if (line == kDynamicTextElement) {
-            m_marqueeLeft = (m_marquee.width - label->width() * twipsScale().perPixelX()) / 2;
-            placeMarqueeText();
+            m_marqueeLine->centreText();
+            m_marqueeLine->placeText();
         }
         placeElement(line);
         shown->show();
@@ -854,7 +819,7 @@ void ClockWindow::centreTarget(int target)
     widget->move(scale.xToPixels(left), widget->y());
     RegistryStore registry;
     SaveElementPosition(element, left, top, profilePath(), registry);
-    m_stored[element] = {double(left), double(top)};
+    keepStoredPosition(element, {double(left), double(top)});
 }
 
 void ClockWindow::hideTarget(int target)
@@ -869,132 +834,10 @@ void ClockWindow::setPromptShowsWeekday(bool on)
     setPromptText(m_promptText);
 }
 
-int ClockWindow::elementOf(const QObject* object) const
-{
-    const auto* widget = qobject_cast<const QWidget*>(object);
-    if (!widget)
-        return -1;
-    for (int element = 0; element < kElementSlots; ++element) {
-        const QWidget* candidate = elementWidget(element);
-        if (candidate && (candidate == widget || candidate->isAncestorOf(widget)))
-            return element;
-    }
-    return -1;
-}
-
-bool ClockWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    const QEvent::Type type = event->type();
-    if (type == QEvent::Enter) {
-        for (int i = 0; i < kButtonCount; ++i) {
-            if (watched == m_buttons[i])
-                setButtonHighlighted(i, true);
-        }
-        return false;
-    }
-    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
-        return false;
-    const int element = elementOf(watched);
-    if (element < 0)
-        return false;
-    auto* mouse = static_cast<QMouseEvent*>(event);
-    if (type == QEvent::MouseButtonPress)
-        return elementPressed(element, mouse);
-    if (type == QEvent::MouseMove)
-        return elementDragged(element, mouse);
-    elementReleased(element, mouse);
-    // A button still needs its release to tell a click.
-    return element < kFirstButtonElement;
-}
-
-bool ClockWindow::elementPressed(int element, QMouseEvent* event)
-{
-    const QPoint global = event->globalPosition().toPoint();
-    const bool left = event->button() == Qt::LeftButton;
-    m_dragElement = left ? element : -1;
-    m_dragAnchor = elementWidget(element)->mapFromGlobal(global);
-    // A button clicks on its own; its right press offers the command menu.
-    if (element >= kFirstButtonElement)
-        return false;
-
-    if (element >= kSubtitleElement && element <= kDynamicTextElement) {
-        dongtaiRefresh(element);
-        if (element == kDynamicTextElement && left)
-            m_boxes[element]->setFrameStyle(QFrame::Box | QFrame::Plain);
-    }
-    if (element <= kDynamicTextElement)
-        m_menuTarget = element;
-    if (event->button() == Qt::RightButton) {
-        // Two elements are numbered differently in the menu; the mapping is its own inverse.
-        m_menuTarget = elementOfMenuTarget(element);
-        if (m_elementMenu)
-            m_elementMenu->popUp(m_menuTarget, global);
-    }
-    return true;
-}
-
-bool ClockWindow::elementDragged(int element, QMouseEvent* event)
-{
-    const bool isButton = element >= kFirstButtonElement;
-    if (!m_adjusting || !(event->buttons() & Qt::LeftButton) || m_dragElement != element)
-        return !isButton;
-    QWidget* widget = elementWidget(element);
-    const QPoint at = widget->mapFromGlobal(event->globalPosition().toPoint());
-    widget->move(widget->pos() + at - m_dragAnchor);
-    // The logo is stored once it is let go.
-    if (element != kLogoElement)
-        storePlace(element);
-    return true;
-}
-
-void ClockWindow::elementReleased(int element, QMouseEvent* event)
-{
-    if (element >= kSubtitleElement && element <= kDynamicTextElement) {
-        m_boxes[element]->setFrameStyle(QFrame::NoFrame);
-        if (element == kDynamicTextElement)
-            dongtaiRefresh(element);
-    }
-    if (event->button() != Qt::LeftButton)
-        return;
-    if (element == kLogoElement && m_adjusting && m_dragElement == kLogoElement)
-        storePlace(kLogoElement);
-    m_dragElement = -1;
-}
-
-void ClockWindow::storePlace(int element)
-{
-    const QWidget* widget = elementWidget(element);
-    const TwipsScale scale = twipsScale();
-    const int left = qRound(widget->x() * scale.perPixelX());
-    const int top = qRound(widget->y() * scale.perPixelY());
-    RegistryStore registry;
-    SaveElementPosition(element, left, top, profilePath(), registry);
-    // Later placements of this element keep it where it was put.
-    m_stored[element] = {double(left), double(top)};
-}
-
-void ClockWindow::setButtonHighlighted(int index, bool on)
-{
-    QLabel* button = m_buttons[index];
-    if (button->autoFillBackground() == on)
-        return;
-    if (on) {
-        // The menu colour, opaque.
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Window,
-                         toQColor(OleColour::fromValue(qint32(0x80000004u)), QGuiApplication::palette()));
-        button->setPalette(palette);
-    }
-    button->setAutoFillBackground(on);
-    button->update();
-}
-
 void ClockWindow::mouseMoveEvent(QMouseEvent* event)
 {
-    if (!childAt(event->position().toPoint())) {
-        for (int i = 0; i < kButtonCount; ++i)
-            setButtonHighlighted(i, false);
-    }
+    if (!childAt(event->position().toPoint()))
+        m_dragger->backgroundHovered();
     QWidget::mouseMoveEvent(event);
 }
 

@@ -2,13 +2,12 @@
 
 #include "core/StageSettings.h"
 #include "display/ElementLayout.h"
-#include "display/MarqueeStep.h"
+#include "display/MarqueeLine.h"
 #include "timing/ClockScreen.h"
 
 #include <QColor>
 #include <QPixmap>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 #include <array>
@@ -19,6 +18,7 @@ class QLabel;
 namespace melvanta {
 
 class ClockFace;
+class ElementDragger;
 class ElementMenuController;
 class LogoBox;
 class MenuHost;
@@ -93,8 +93,8 @@ public:
     void dongtaiRefresh(int index);
     // One step of the marquee; the marquee timer runs it.
     void stepMarquee();
-    const MarqueeSettings& marquee() const { return m_marquee; }
-    const QTimer* marqueeTimer() const { return &m_marqueeTimer; }
+    const MarqueeSettings& marquee() const { return m_marqueeLine->settings(); }
+    const QTimer* marqueeTimer() const { return m_marqueeLine->timer(); }
 
     // Element adjusting: on (1) the elements can be dragged and empty text
     // lines show their names; anything else switches it off. While
@@ -102,7 +102,7 @@ public:
     void SetAdjustMode(int state);
     void setAdjusting(bool on) { SetAdjustMode(on ? 1 : 0); }
     bool isAdjusting() const { return m_adjusting; }
-    bool isMarqueeRunning() const { return m_marqueeTimer.isActive(); }
+    bool isMarqueeRunning() const { return m_marqueeLine->isRunning(); }
     void setButtonsShown(bool shown);
     bool buttonsShown() const { return m_buttonsShown; }
 
@@ -123,6 +123,10 @@ public:
     // The screen extent the last layout pass used, in twips.
     QSize screenExtent() const { return m_screenTwips; }
     TwipsScale twipsScale() const;
+    // The widget of element `element` (ElementIndex), nullptr for none.
+    QWidget* elementWidget(int element) const;
+    // Where later layout passes put `element` until the stored places are read again.
+    void keepStoredPosition(int element, const StoredPosition& place) { m_stored.at(element) = place; }
 
     // The element the element menu acts on (ElementMenuTarget numbering),
     // -1 before any element was pressed.
@@ -155,24 +159,13 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void applyStageLook(const StageSettings& stage, const QString& initialClockText);
-    void readMarquee();
-    int marqueeWidthPixels() const;
-    void placeMarqueeText();
-    int elementOf(const QObject* object) const;
-    bool elementPressed(int element, QMouseEvent* event);
-    bool elementDragged(int element, QMouseEvent* event);
-    void elementReleased(int element, QMouseEvent* event);
-    void storePlace(int element);
-    void setButtonHighlighted(int index, bool on);
     void applyElements(const QString& clockText);
     void applyLogo();
     void fitBox(int line);
     void placeElement(int element);
-    QWidget* elementWidget(int element) const;
     void scaleBackground();
     void placeRestartNotice();
 
@@ -186,6 +179,8 @@ private:
     std::array<QLabel*, kButtonCount> m_buttons{};
     QPointer<MenuHost> m_menuHost;
     ElementMenuController* m_elementMenu = nullptr;
+    ElementDragger* m_dragger = nullptr;
+    MarqueeLine* m_marqueeLine = nullptr;
 
     QPixmap m_background;      // the picture at its own size
     QPixmap m_shownBackground; // the picture as painted over the window
@@ -194,13 +189,8 @@ private:
     QSize m_screenTwips;
     QString m_dynamicText;
     QString m_promptText;
-    MarqueeSettings m_marquee;
-    QTimer m_marqueeTimer;
-    double m_marqueeLeft = 0; // twips, the dynamic text's left edge in its box
     int m_overtimePoints = 0; // a size chosen for the overtime clock alone
     int m_menuTarget = -1;
-    int m_dragElement = -1;
-    QPoint m_dragAnchor; // where the element was pressed, in its own pixels
     bool m_clockCentredForEnd = false;
     bool m_adjusting = false;
     bool m_buttonsShown = true;

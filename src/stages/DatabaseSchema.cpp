@@ -1,11 +1,11 @@
 #include "stages/DatabaseSchema.h"
 
 #include "core/StageSettings.h"
+#include "stages/DatabaseConnection.h"
 
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QUuid>
 
 namespace melvanta::DatabaseSchema {
 
@@ -48,23 +48,16 @@ QString timesumDefinition()
 
 bool create(const QString& databasePath, QString* error)
 {
-    const QString connection = QStringLiteral("schema-") + QUuid::createUuid().toString(QUuid::Id128);
-    bool ok = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(databasePath);
-        if (db.open()) {
+    return withDatabase(
+        databasePath, QString(),
+        [&](QSqlDatabase& db) {
             QSqlQuery query(db);
-            ok = query.exec(deskclockDefinition()) && query.exec(timesumDefinition());
+            const bool ok = query.exec(deskclockDefinition()) && query.exec(timesumDefinition());
             if (!ok && error)
                 *error = query.lastError().text();
-            db.close();
-        } else if (error) {
-            *error = db.lastError().text();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return ok;
+            return ok;
+        },
+        error);
 }
 
 } // namespace melvanta::DatabaseSchema

@@ -59,8 +59,7 @@ void PhaseTicker::mainTick()
         timers.timer1.setInterval(kTickInterval);
     if (!run.finished) {
         run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
-        // Half a second of grace: the first tick, 500 ms in, still shows the whole duration.
-        run.counterMs = qint64(run.totalSeconds) * 1000 + 500 - run.elapsedMs[1];
+        run.counterMs = run.remainingMs();
     }
     if (run.counterMs > 0)
         Label_change(runTimeText(m_ctx.countdown() ? run.counterMs : run.elapsedMs[1]));

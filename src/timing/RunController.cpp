@@ -103,15 +103,7 @@ void RunController::finishRun()
     if (m_ctx.status == RunStatus::Paused)
         PauseRun();
     // The run ends now, not at the last tick: measure what was counted.
-    if (!run.finished && !m_ctx.stage.longTerm()) {
-        if (run.activeCounter == 1) {
-            run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
-            run.counterMs = run.elapsedMs[2];
-        } else {
-            run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
-            run.counterMs = qint64(run.totalSeconds) * 1000 + 500 - run.elapsedMs[1];
-        }
-    }
+    measureCountedTime();
     run.finished = true;
     m_ctx.setStatus(RunStatus::Cleared);
 }
@@ -123,13 +115,10 @@ void RunController::PauseRun()
     RunState& run = m_ctx.run;
     if (m_ctx.status == RunStatus::Running) {
         m_ctx.setStatus(RunStatus::Paused);
-        stopCounterTimer();
+        counterTimer().stop();
         // Bank the time counted up to this moment, not up to the last tick,
         // so that a pause never costs or adds a fraction of a second.
-        if (!run.finished && !m_ctx.stage.longTerm()) {
-            const Counter counter = run.activeCounter == 1 ? Counter::Overtime : Counter::Main;
-            run.elapsedMs[run.activeCounter == 1 ? 2 : 1] = measureElapsed(m_ctx, counter);
-        }
+        measureCountedTime();
         if (run.activeCounter == 1) {
             run.accumulatedMs[2] = run.elapsedMs[2];
         } else {
@@ -139,29 +128,30 @@ void RunController::PauseRun()
     } else {
         run.accumulatedMs[3] += timeSinceMark(m_ctx);
         m_ctx.setStatus(RunStatus::Running);
-        startCounterTimer();
+        counterTimer().start();
     }
     m_ctx.markStart();
 }
 
-void RunController::stopCounterTimer()
+TickTimer& RunController::counterTimer()
 {
     if (m_ctx.stage.longTerm())
-        m_ctx.timers.timer10.stop();
-    else if (m_ctx.run.activeCounter == 0)
-        m_ctx.timers.timer1.stop();
-    else
-        m_ctx.timers.timer4.stop();
+        return m_ctx.timers.timer10;
+    return m_ctx.run.activeCounter == 0 ? m_ctx.timers.timer1 : m_ctx.timers.timer4;
 }
 
-void RunController::startCounterTimer()
+void RunController::measureCountedTime()
 {
-    if (m_ctx.stage.longTerm())
-        m_ctx.timers.timer10.start();
-    else if (m_ctx.run.activeCounter == 0)
-        m_ctx.timers.timer1.start();
-    else
-        m_ctx.timers.timer4.start();
+    RunState& run = m_ctx.run;
+    if (run.finished || m_ctx.stage.longTerm())
+        return;
+    if (run.activeCounter == 1) {
+        run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+        run.counterMs = run.elapsedMs[2];
+    } else {
+        run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
+        run.counterMs = run.remainingMs();
+    }
 }
 
 void RunController::reloadStage()

@@ -3,6 +3,7 @@
 namespace melvanta {
 
 struct RunContext;
+class TickTimer;
 enum class Counter;
 
 // The start, stop, pause and clear commands and the deferred start that
@@ -32,8 +33,10 @@ public:
 private:
     void finishRun();
     void moveToNextStage();
-    void stopCounterTimer();
-    void startCounterTimer();
+    // The timer of the counter that runs now (main, overtime or long-term).
+    TickTimer& counterTimer();
+    // Measures the active counter at this moment (elapsed and counter value).
+    void measureCountedTime();
 
     RunContext& m_ctx;
 };

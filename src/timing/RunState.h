@@ -34,6 +34,10 @@ struct RunState
     QString setDuration;       // the set duration for the timing record
     QString stageLabel;        // the stage label for the timing record
     int lastCheckedSecond = 0; // the last whole remaining second the main tick looked at
+
+    // What the main counter has left. Half a second of grace: the first tick,
+    // 500 ms in, still shows the whole duration.
+    qint64 remainingMs() const { return qint64(totalSeconds) * 1000 + 500 - elapsedMs[1]; }
 };
 
 } // namespace melvanta

@@ -1,12 +1,12 @@
 #include "timing/TimingRecordWriter.h"
 
+#include "stages/DatabaseConnection.h"
 #include "storage/RegistryStore.h"
 #include "timing/TimeText.h"
 
 #include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
-#include <QUuid>
 
 #include <utility>
 
@@ -42,33 +42,21 @@ QString totalText(qint64 milliseconds)
 // database, read-only, no `timesum`).
 bool insertRow(const QString& databasePath, const RunState& state, const QString& label)
 {
-    const QString connection = QStringLiteral("timesum-") + QUuid::createUuid().toString(QUuid::Id128);
-    bool written = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
-        db.setDatabaseName(databasePath);
-        // The records window or another copy of the program may hold the file;
-        // waiting longer than this would stall the clock at the end of a run.
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"));
-        if (db.open()) {
-            QSqlQuery query(db);
-            // `ID` stays empty and `ID_auto` is numbered by the database.
-            written = query.prepare(QStringLiteral("INSERT INTO timesum (set_time, use_time, out_time, pause_time, "
-                                                   "filename) VALUES (?, ?, ?, ?, ?)"));
-            if (written) {
-                query.addBindValue(state.setDuration);
-                query.addBindValue(totalText(state.accumulatedMs[1]));
-                query.addBindValue(totalText(state.accumulatedMs[2]));
-                query.addBindValue(totalText(state.accumulatedMs[3]));
-                query.addBindValue(label);
-                written = query.exec();
-            }
-            query.finish();
-            db.close();
-        }
-    }
-    QSqlDatabase::removeDatabase(connection);
-    return written;
+    // The records window or another copy of the program may hold the file;
+    // waiting longer than this would stall the clock at the end of a run.
+    return withDatabase(databasePath, QStringLiteral("QSQLITE_BUSY_TIMEOUT=1000"), [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        // `ID` stays empty and `ID_auto` is numbered by the database.
+        if (!query.prepare(QStringLiteral("INSERT INTO timesum (set_time, use_time, out_time, pause_time, filename) "
+                                          "VALUES (?, ?, ?, ?, ?)")))
+            return false;
+        query.addBindValue(state.setDuration);
+        query.addBindValue(totalText(state.accumulatedMs[1]));
+        query.addBindValue(totalText(state.accumulatedMs[2]));
+        query.addBindValue(totalText(state.accumulatedMs[3]));
+        query.addBindValue(label);
+        return query.exec();
+    });
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // process's CPU time as a share of one core.
 // Needs a display (tools/with-display.sh). Usage: bench_marquee [seconds]
 #include "TestSupport.h"
+#include "WindowFixture.h"
 #include "display/ClockWindow.h"
 #include "storage/ProfileFile.h"
 
@@ -42,7 +43,8 @@ int main(int argc, char** argv)
     profile.write(QStringLiteral("Marquee"), QStringLiteral("MarQueespeed"), QStringLiteral("50"));
     profile.write(QStringLiteral("Marquee"), QStringLiteral("Width"), boxTwips);
 
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     StageSettings stage = StageSettings::defaults();
     stage.background = QStringLiteral("0\\1.jpg"); // the text scrolls over the picture
     window.setDynamicText(QStringLiteral("欢迎各位来宾莅临指导 —— 本次会议议程：开幕致辞、年度总结、述职考评、颁奖"));

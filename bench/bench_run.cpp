@@ -1,12 +1,15 @@
-// Run benchmark: the real clock window with real timers counts a 2-minute
-// stage down under the event loop. At every change of the clock text the
-// shown remaining time is compared with the true remaining time; the
-// process's CPU time and peak memory are read at the end.
-// Needs a display (tools/with-display.sh). Usage: bench_run [seconds]
+// Run benchmark: the real clock window with real timers, sounds and records
+// counts a stage down under the event loop, once on an idle machine and once
+// with two busy loops beside it. Every change of the clock text is compared
+// with the true boundary of the run's second (the tick count is the truth),
+// and so is the paint that put it on the screen; the process's CPU time
+// while counting and its peak memory are read at the end.
+// Needs a display (tools/with-display.sh). Usage: bench_run [seconds per run]
+#include "FlipStats.h"
 #include "TestSupport.h"
-#include "display/ClockWindow.h"
+#include "WindowFixture.h"
+#include "display/ClockFace.h"
 #include "platform/ProcessStats.h"
-#include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "timing/RunEngine.h"
 #include "timing/SoundPlayer.h"
@@ -15,12 +18,13 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTextStream>
 #include <QTimer>
 
 #include <sys/resource.h>
 
-#include <algorithm>
+#include <memory>
 #include <vector>
 
 using namespace melvanta;
@@ -52,7 +56,7 @@ public:
     bool isClockVisible() const override { return m_window.isClockVisible(); }
     void setOvertimeClockVisible(bool visible) override { m_window.setOvertimeClockVisible(visible); }
     bool isOvertimeClockVisible() const override { return m_window.isOvertimeClockVisible(); }
-    void refreshStage(const StageSettings& stage, const QString& text) override { m_window.refreshStage(stage, text); }
+    void refreshStage(const QString& text) override { m_window.refreshStage(text); }
     void showLongTerm(const QString& date, const QString& clock) override { m_window.showLongTerm(date, clock); }
     void setMarqueeRunning(bool running) override { m_window.setMarqueeRunning(running); }
     void setCommandState(const CommandState& state) override { m_window.setCommandState(state); }
@@ -63,6 +67,19 @@ private:
     QString m_last;
 };
 
+// Notes the moment each new clock text is painted.
+class PaintWatch : public QObject
+{
+public:
+    std::function<void()> onPaint;
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint && onPaint)
+            onPaint();
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 double cpuSeconds()
 {
     rusage usage{};
@@ -70,69 +87,110 @@ double cpuSeconds()
     return usage.ru_utime.tv_sec + usage.ru_utime.tv_usec / 1e6 + usage.ru_stime.tv_sec + usage.ru_stime.tv_usec / 1e6;
 }
 
+int secondsOf(const QString& text)
+{
+    const QTime t = QTime::fromString(text, QStringLiteral("hh:mm:ss"));
+    return t.isValid() ? TimeToSeconds(t) : -1;
+}
+
+struct RunResult
+{
+    FlipStats flips;
+    FlipStats paints;
+    double cpuPercent = 0;
+};
+
+RunResult countDown(QApplication& app, int seconds, bool busy)
+{
+    TestSandbox sandbox;
+    sandbox.installDataFiles();
+    WindowFixture screen;
+    RegistryStore& registry = screen.stores.registry();
+    registry.setNumber(QStringLiteral("Time_Record"), 1);
+    StageSettings stage = StageSettings::defaults();
+    stage.Time_all = QTime(0, 0, 0).addSecs(seconds);
+    stage.combolist = QStringLiteral("201"); // h:m:s, countdown, stop at the end
+    screen.window.applyStage(stage);
+    screen.window.showMaximized();
+    MeasuringScreen measuring(screen.window);
+    SystemTimeSource time;
+    SoundPlayer sound;
+    TimingRecordWriter records(registry, screen.stores.databasePath());
+    RunEngine engine(time, screen.stage, measuring, sound, records, registry, screen.stores.profile().filePath());
+    engine.load(0);
+
+    std::vector<std::unique_ptr<QProcess>> loops;
+    if (busy) {
+        for (int i = 0; i < 2; ++i) {
+            loops.push_back(std::make_unique<QProcess>());
+            loops.back()->start(QStringLiteral("sh"), {QStringLiteral("-c"), QStringLiteral("while :; do :; done")});
+            loops.back()->waitForStarted();
+        }
+    }
+
+    RunResult result;
+    int pendingValue = -1;
+    qint64 pendingBoundary = 0;
+    auto boundaryOf = [&](int value) { return engine.run().startMark + qint64(seconds - value) * 1000 - 500; };
+    measuring.onClockText = [&](const QString& text) {
+        const int value = secondsOf(text);
+        if (engine.status() != RunStatus::Running || value < 0 || value >= seconds)
+            return;
+        const qint64 now = time.tickCount();
+        result.flips.flip(value, now, now - boundaryOf(value));
+        pendingValue = value;
+        pendingBoundary = boundaryOf(value);
+    };
+    PaintWatch watch;
+    watch.onPaint = [&] {
+        if (pendingValue < 0)
+            return;
+        const qint64 now = time.tickCount();
+        result.paints.flip(pendingValue, now, now - pendingBoundary);
+        pendingValue = -1;
+    };
+    screen.window.clockFace()->installEventFilter(&watch);
+
+    double cpuBefore = 0;
+    QElapsedTimer wall;
+    QTimer::singleShot(1000, &engine, [&] {
+        cpuBefore = cpuSeconds();
+        wall.start();
+        engine.StartRun();
+    });
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (wall.isValid() && engine.status() == RunStatus::Cleared)
+            app.quit();
+    });
+    poll.start(200);
+    app.exec();
+    result.cpuPercent = 100.0 * (cpuSeconds() - cpuBefore) / (wall.elapsed() / 1000.0);
+    for (auto& loop : loops) {
+        loop->kill();
+        loop->waitForFinished();
+    }
+    return result;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
-    const int seconds = app.arguments().size() > 1 ? app.arguments().at(1).toInt() : 120;
+    const int seconds = app.arguments().size() > 1 ? app.arguments().at(1).toInt() : 60;
     QTextStream out(stdout);
-
-    TestSandbox sandbox;
-    sandbox.installDataFiles();
-    RegistryStore registry;
-    StageSettings stage = StageSettings::defaults();
-    stage.Time_all = QTime(0, 0, 0).addSecs(seconds);
-    stage.combolist = QStringLiteral("201"); // h:m:s, countdown, stop at the end
-    SaveStageSettings(registry, stage);
-
-    ClockWindow window;
-    window.applyStage(stage);
-    window.showMaximized();
-    MeasuringScreen screen(window);
-    SystemTimeSource time;
-    SoundPlayer sound;
-    TimingRecordWriter records(registry, sandbox.filePath(QStringLiteral("DeskData.db")));
-    RunEngine engine(time, screen, sound, records, registry, sandbox.filePath(QStringLiteral("TimeData.db")));
-    engine.load(stage, 0);
-
-    std::vector<qint64> gaps;
-    bool started = false;
-    screen.onClockText = [&](const QString& text) {
-        if (engine.status() != RunStatus::Running)
-            return;
-        started = true;
-        const QStringList parts = text.split(QLatin1Char(':'));
-        const qint64 shownMs =
-            (parts.value(0).toLongLong() * 3600 + parts.value(1).toLongLong() * 60 + parts.value(2).toLongLong()) *
-            1000;
-        // The monotonic clock is the truth; the run started at its start mark.
-        const qint64 trueRemaining = qint64(seconds) * 1000 - (time.tickCount() - engine.run().startMark);
-        gaps.push_back(qAbs(shownMs - trueRemaining));
-    };
-    QTimer::singleShot(1000, &engine, &RunEngine::StartRun);
-
-    const double cpuBefore = cpuSeconds();
-    QElapsedTimer wall;
-    wall.start();
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (started && engine.status() == RunStatus::Cleared)
-            app.quit();
-    });
-    poll.start(200);
-    app.exec();
-    const double cpu = cpuSeconds() - cpuBefore;
-
-    std::sort(gaps.begin(), gaps.end());
-    const qint64 largest = gaps.empty() ? -1 : gaps.back();
-    const qint64 p95 = gaps.empty() ? -1 : gaps[gaps.size() * 95 / 100];
-    out << "countdown of " << seconds << " s with the real window and timers: " << gaps.size() << " display changes"
-        << Qt::endl;
-    out << "gap between shown and true remaining time: largest " << largest << " ms, 95th percentile " << p95 << " ms"
-        << Qt::endl;
-    out << "CPU: " << QString::number(100.0 * cpu / (wall.elapsed() / 1000.0), 'f', 2) << "% of one core over "
-        << wall.elapsed() / 1000.0 << " s" << Qt::endl;
-    out << "peak resident memory: " << QString::number(peakResidentKb() / 1024.0, 'f', 1) << " MB" << Qt::endl;
+    out << "countdown of " << seconds << " s in the real window, with its sounds and its record" << Qt::endl;
+    const qint64 idleKb = peakResidentKb();
+    for (bool busy : {false, true}) {
+        const RunResult r = countDown(app, seconds, busy);
+        const QString machine = busy ? QStringLiteral("two busy loops") : QStringLiteral("idle machine");
+        r.flips.print(out, machine + QStringLiteral(", clock text changed"));
+        r.paints.print(out, machine + QStringLiteral(", clock painted"));
+        out << machine << ", CPU while counting: " << QString::number(r.cpuPercent, 'f', 2) << "% of one core"
+            << Qt::endl;
+    }
+    out << "peak resident memory: " << QString::number(idleKb / 1024.0, 'f', 1) << " MB before the first run, "
+        << QString::number(peakResidentKb() / 1024.0, 'f', 1) << " MB after counting with sounds" << Qt::endl;
     return 0;
 }

@@ -1,15 +1,16 @@
 #include "app/Application.h"
 
+#include "app/StageMenuList.h"
+#include "core/CurrentStage.h"
 #include "core/ProgramFolder.h"
-#include "core/StartupGate.h"
 #include "display/ClockWindow.h"
 #include "display/ExtendedScreen.h"
 #include "display/MenuHost.h"
 #include "platform/SingleInstance.h"
 #include "storage/ElementPositionStore.h"
-#include "storage/ProfileFile.h"
-#include "storage/RegistryStore.h"
+#include "storage/ProgramStores.h"
 #include "storage/StageSettingsStore.h"
+#include "storage/StartupGate.h"
 #include "support/MessageBox.h"
 #include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
@@ -52,32 +53,35 @@ Application::Start Application::start()
     if (!m_instance->acquire())
         return Start::AlreadyRunning;
 
+    m_stores = std::make_unique<ProgramStores>(folder);
     // The marquee starts from its first row at every start.
-    ProfileFile(folder + QLatin1String(kProfileFileName))
-        .deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
+    m_stores->profile().deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
 
-    m_registry = std::make_unique<RegistryStore>();
-    const GateOutcome gate = runStartupGate(*m_registry, folder);
+    const GateOutcome gate = runStartupGate(m_stores->registry(), folder);
     if (!gate.pass) {
         MessageBox::inform(gate.message);
         return Start::GateFailed;
     }
 
+    // The per-user store holds the current stage between two starts; from
+    // here on the program keeps it in one place.
+    m_stage = std::make_unique<CurrentStage>(LoadStageSettings(m_stores->registry()));
     m_menuHost = std::make_unique<MenuHost>();
-    m_stage = LoadStageSettings(*m_registry);
-    m_menuHost->load(m_stage);
-    m_clockWindow = std::make_unique<ClockWindow>();
+    m_menuHost->load(*m_stores, m_stage->get());
+    m_clockWindow = std::make_unique<ClockWindow>(*m_stores, *m_stage);
     m_clockWindow->setMenuHost(m_menuHost.get());
-    m_clockWindow->applyStage(m_stage);
+    m_clockWindow->applyStage(m_stage->get());
     // The stored button state is known once the stage is applied.
     m_menuHost->commandItem(MenuHost::Buttons)->setChecked(m_clockWindow->buttonsShown());
 
     m_time = std::make_unique<SystemTimeSource>();
     m_sound = std::make_unique<SoundPlayer>();
-    m_records = std::make_unique<TimingRecordWriter>(*m_registry, folder + QLatin1String(kDatabaseFileName));
-    m_engine = std::make_unique<RunEngine>(*m_time, *m_clockWindow, *m_sound, *m_records, *m_registry,
-                                           folder + QLatin1String(kProfileFileName));
-    m_engine->load(m_stage, m_menuHost->timingSource());
+    m_records = std::make_unique<TimingRecordWriter>(m_stores->registry(), m_stores->databasePath());
+    m_engine = std::make_unique<RunEngine>(*m_time, *m_stage, *m_clockWindow, *m_sound, *m_records,
+                                           m_stores->registry(), m_stores->profile().filePath());
+    m_stageList = std::make_unique<StageMenuList>(*m_menuHost, *m_stores, *m_stage, *m_clockWindow);
+    m_engine->setStageList(m_stageList.get());
+    m_engine->load(m_menuHost->timingSource());
     wireCommands();
     m_clockWindow->showMaximized();
     return Start::WindowsShown;
@@ -92,14 +96,34 @@ void Application::wireCommands()
         if (button >= 0 && button < int(std::size(kButtonCommands)))
             runCommand(kButtonCommands[button]);
     });
-    QObject::connect(m_menuHost.get(), &MenuHost::commandChosen, m_menuHost.get(),
-                     [this](int index) { runCommand(index); });
     MenuHost* host = m_menuHost.get();
+    QObject::connect(host, &MenuHost::commandChosen, host, [this](int index) { dispatchCommand(index); });
+    QObject::connect(host, &MenuHost::stageChosen, host, [this](int index) { chooseStage(index); });
     QObject::connect(m_clockWindow.get(), &ClockWindow::commandMenuRequested, host,
                      [host](const QPoint& pos) { host->commandMenu()->popup(pos); });
 }
 
 void Application::runCommand(int index)
+{
+    if (m_exiting || !m_menuHost)
+        return;
+    QAction* item = index >= 0 && index < MenuHost::CommandItemCount ? m_menuHost->commandItem(index) : nullptr;
+    if (!item)
+        return;
+    if (item->isCheckable())
+        item->setChecked(!item->isChecked());
+    dispatchCommand(index);
+}
+
+void Application::chooseStage(int index)
+{
+    if (m_exiting || !m_engine)
+        return;
+    m_stageList->choose(index);
+    m_engine->stageChosen();
+}
+
+void Application::dispatchCommand(int index)
 {
     // After "退出" nothing runs any more: the windows are going.
     if (m_exiting || !m_engine)
@@ -132,8 +156,8 @@ void Application::runCommand(int index)
     case MenuHost::Buttons: {
         const bool shown = item->isChecked();
         m_clockWindow->setButtonsShown(shown);
-        SaveElementPosition(kButtonStateElement, shown ? 1 : 2, 0, ProgramFolder::file(QLatin1String(kProfileFileName)),
-                            *m_registry);
+        SaveElementPosition(kButtonStateElement, shown ? 1 : 2, 0, m_stores->profile().filePath(),
+                            m_stores->registry());
         break;
     }
     case MenuHost::ExtendedScreen:
@@ -156,9 +180,7 @@ void Application::runCommand(int index)
         exitProgram();
         break;
     default:
-        // "复位", the separators and the stage submenu itself do nothing; the
-        // submenu's entries come as MenuHost::stageChosen, which loads nothing
-        // until stages can be loaded.
+        // "复位", the separators and the stage submenu itself do nothing.
         break;
     }
 }
@@ -188,12 +210,14 @@ void Application::exitProgram()
 void Application::shutdown()
 {
     m_engine.reset();
+    m_stageList.reset();
     m_clockWindow.reset();
     m_menuHost.reset();
     m_records.reset();
     m_sound.reset();
     m_time.reset();
-    m_registry.reset();
+    m_stage.reset();
+    m_stores.reset();
     m_instance.reset();
 }
 

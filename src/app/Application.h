@@ -1,17 +1,17 @@
 #pragma once
 
-#include "core/StageSettings.h"
-
 #include <memory>
 
 namespace melvanta {
 
 class ClockWindow;
+class CurrentStage;
 class MenuHost;
-class RegistryStore;
+class ProgramStores;
 class RunEngine;
 class SingleInstance;
 class SoundPlayer;
+class StageMenuList;
 class SystemTimeSource;
 class TimingRecordWriter;
 
@@ -37,29 +37,35 @@ public:
     // Releases what the start registered, clock window first.
     void shutdown();
 
-    // A command of the command menu, by its position; the buttons and the
-    // other inputs come here too.
+    // A command of the command menu by its position, from anywhere but the
+    // menu itself (buttons, hotkeys, tray): a check item toggles first, as
+    // choosing it in the menu does.
     void runCommand(int index);
 
     ClockWindow* clockWindow() const { return m_clockWindow.get(); }
     MenuHost* menuHost() const { return m_menuHost.get(); }
     RunEngine* engine() const { return m_engine.get(); }
-    const StageSettings& stage() const { return m_stage; }
+    CurrentStage* currentStage() const { return m_stage.get(); }
+    ProgramStores* stores() const { return m_stores.get(); }
 
 private:
     void wireCommands();
+    // A command-menu item whose check mark (if it has one) is already set.
+    void dispatchCommand(int index);
+    void chooseStage(int index);
     void moveToExtendedScreen();
     void exitProgram();
 
     std::unique_ptr<SingleInstance> m_instance;
-    std::unique_ptr<RegistryStore> m_registry;
+    std::unique_ptr<ProgramStores> m_stores;
+    std::unique_ptr<CurrentStage> m_stage;
     std::unique_ptr<SystemTimeSource> m_time;
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<TimingRecordWriter> m_records;
     std::unique_ptr<MenuHost> m_menuHost;
     std::unique_ptr<ClockWindow> m_clockWindow;
+    std::unique_ptr<StageMenuList> m_stageList;
     std::unique_ptr<RunEngine> m_engine;
-    StageSettings m_stage;
     bool m_exiting = false;
 };
 

@@ -15,12 +15,14 @@ void ClockFace::showText(const QString& text, int points)
 {
     if (text.isEmpty())
         return;
-    const bool resized = m_font.pointSize() != points || text.size() != m_text.size();
     m_text = text;
     m_font.setPointSize(points);
     setAccessibleName(text);
-    if (resized)
-        resize(sizeHint());
+    // Every text gets a box of its own width: "时间已到！" after "00:00" is
+    // as long but wider.
+    const QSize fitted = sizeHint();
+    if (fitted != size())
+        resize(fitted);
     update();
 }
 

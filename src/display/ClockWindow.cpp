@@ -1,15 +1,15 @@
 #include "display/ClockWindow.h"
 
+#include "core/CurrentStage.h"
 #include "core/ProgramFolder.h"
+#include "display/ButtonLabel.h"
 #include "display/ClockFace.h"
 #include "display/ColourMapping.h"
 #include "display/ElementDragger.h"
 #include "display/ElementMenuController.h"
 #include "display/LogoBox.h"
 #include "display/MenuHost.h"
-#include "storage/ElementPositionStore.h"
-#include "storage/ProfileFile.h"
-#include "storage/RegistryStore.h"
+#include "storage/ProgramStores.h"
 #include "timing/TimeText.h"
 
 #include <QFileInfo>
@@ -23,15 +23,12 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <functional>
-#include <utility>
 
 namespace melvanta {
 
 namespace {
 
 const QString kFallbackFont = QStringLiteral("宋体");
-const QString kButtonTip = QStringLiteral("右键更多选项…");
 const std::array<const char*, kButtonCount> kButtonCaptions{" 开始 ", " 停止 ", " 暂停 ", " 设置 ", " 退出 "};
 constexpr int kButtonPoints = 12;
 // What an empty text line shows while the elements are being adjusted.
@@ -45,11 +42,6 @@ QString placeholder(int line)
 QString weekdayText()
 {
     return QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd"));
-}
-
-QString profilePath()
-{
-    return ProgramFolder::file(QLatin1String(kProfileFileName));
 }
 
 QString acceptedFont(const QString& family)
@@ -71,44 +63,6 @@ void setTextColour(QWidget* widget, const QColor& colour)
     palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     widget->setPalette(palette);
 }
-
-// One of the five operator buttons: a caption that runs its command on a
-// left click. Right presses go on to the window, which offers the menu.
-class ButtonLabel : public QLabel
-{
-public:
-    ButtonLabel(const QString& caption, std::function<void()> onClick, QWidget* parent)
-        : QLabel(caption, parent), m_onClick(std::move(onClick))
-    {
-        setTextFormat(Qt::PlainText);
-        setAlignment(Qt::AlignCenter);
-        setToolTip(kButtonTip);
-        setAccessibleName(caption);
-        setCursor(Qt::PointingHandCursor);
-    }
-
-protected:
-    void mousePressEvent(QMouseEvent* event) override
-    {
-        m_pressed = event->button() == Qt::LeftButton;
-        if (m_pressed)
-            event->accept();
-        else
-            event->ignore();
-    }
-    void mouseReleaseEvent(QMouseEvent* event) override
-    {
-        const bool click =
-            m_pressed && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
-        m_pressed = false;
-        if (click)
-            m_onClick();
-    }
-
-private:
-    std::function<void()> m_onClick;
-    bool m_pressed = false;
-};
 
 struct LineLook
 {
@@ -140,9 +94,9 @@ int elementOfMenuTarget(int target)
     }
 }
 
-ClockWindow::ClockWindow(QWidget* parent)
-    : QWidget(parent), m_clock(new ClockFace(this)), m_overtime(new ClockFace(this)), m_logo(new LogoBox(this)),
-      m_restartNotice(new QLabel(this))
+ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* parent)
+    : QWidget(parent), m_stores(stores), m_stage(stage), m_clock(new ClockFace(this)), m_overtime(new ClockFace(this)),
+      m_logo(new LogoBox(this)), m_restartNotice(new QLabel(this)), m_commands(CommandState::forStatus(RunStatus::Idle))
 {
     setObjectName(QStringLiteral("desk_clock"));
     setWindowTitle(QStringLiteral("Melvanta"));
@@ -174,26 +128,7 @@ ClockWindow::ClockWindow(QWidget* parent)
     m_restartNotice->setTextFormat(Qt::PlainText);
     m_restartNotice->hide();
 
-    for (int i = 0; i < kButtonCount; ++i) {
-        auto* button = new ButtonLabel(
-            QString::fromUtf8(kButtonCaptions[i]),
-            [this, i] {
-                if (!m_adjusting)
-                    Q_EMIT buttonClicked(i);
-            },
-            this);
-        button->setObjectName(QStringLiteral("Label9_%1").arg(i));
-        QFont font(kFallbackFont);
-        font.setPointSize(kButtonPoints);
-        button->setFont(font);
-        setTextColour(button, Qt::black);
-        button->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
-        button->setMargin(2);
-        button->adjustSize();
-        m_buttons[i] = button;
-    }
-    setCommandState(CommandState::forStatus(RunStatus::Idle));
-
+    createButtons();
     m_marqueeLine = new MarqueeLine(
         m_lines[kDynamicTextElement], [this] { return twipsScale(); }, this);
     connect(m_marqueeLine, &MarqueeLine::stepDue, this, &ClockWindow::stepMarquee);
@@ -213,26 +148,53 @@ ClockWindow::~ClockWindow()
     delete m_dragger;
 }
 
-void ClockWindow::applyStage(const StageSettings& settings)
+void ClockWindow::createButtons()
 {
-    const ProfileFile profile(ProgramFolder::file(QLatin1String(kProfileFileName)));
-    const double buttonState = profile.readNumber(
-        QStringLiteral("clocksite"), QStringLiteral("pictureleft") + QString::number(kButtonStateElement), 0);
-    setButtonsShown(buttonState != 2);
-    applyStageLook(settings, initialClockText(settings, QTime::currentTime()));
+    for (int i = 0; i < kButtonCount; ++i) {
+        auto* button = new ButtonLabel(
+            QString::fromUtf8(kButtonCaptions[i]),
+            [this, i] {
+                if (!m_adjusting)
+                    Q_EMIT buttonClicked(i);
+            },
+            this);
+        button->setObjectName(QStringLiteral("Label9_%1").arg(i));
+        QFont font(kFallbackFont);
+        font.setPointSize(kButtonPoints);
+        button->setFont(font);
+        setTextColour(button, Qt::black);
+        button->setFrameStyle(QFrame::StyledPanel | QFrame::Plain);
+        button->setMargin(2);
+        button->adjustSize();
+        m_buttons[i] = button;
+    }
+    applyButtonStates();
 }
 
-void ClockWindow::refreshStage(const StageSettings& stage, const QString& initialClockText)
+const StageSettings& ClockWindow::stage() const
 {
-    applyStageLook(stage, initialClockText);
+    return m_stage.get();
+}
+
+void ClockWindow::applyStage(const StageSettings& settings)
+{
+    m_stage.replace(settings);
+    const double buttonState = m_stores.profile().readNumber(
+        QStringLiteral("clocksite"), QStringLiteral("pictureleft") + QString::number(kButtonStateElement), 0);
+    setButtonsShown(buttonState != 2);
+    applyStageLook(initialClockText(settings, QTime::currentTime()));
+}
+
+void ClockWindow::refreshStage(const QString& initialClockText)
+{
+    applyStageLook(initialClockText);
     setMarqueeRunning(true);
 }
 
-void ClockWindow::applyStageLook(const StageSettings& stage, const QString& initialClockText)
+void ClockWindow::applyStageLook(const QString& initialClockText)
 {
-    m_settings = stage;
     m_overtimePoints = 0;
-    m_marqueeLine->readSettings(profilePath());
+    m_marqueeLine->readSettings(m_stores.profile());
     applyElements(initialClockText);
     applyLogo();
     backgroundupdate(0); // lays the window out as well
@@ -252,14 +214,14 @@ void ClockWindow::setMenuHost(MenuHost* host)
 
 void ClockWindow::applyElements(const QString& clockText)
 {
-    const std::array<QString, 5> texts{m_settings.firsttext, m_settings.secondtext, QString(), QString(),
-                                       m_dynamicText};
+    const StageSettings& settings = stage();
+    const std::array<QString, 5> texts{settings.firsttext, settings.secondtext, QString(), QString(), m_dynamicText};
     for (int i = 0; i < 5; ++i) {
         QLabel* line = m_lines[i];
-        QFont font(acceptedFont(m_settings.*kLineLooks[i].font));
-        font.setPointSize(m_settings.size(kLineLooks[i].size));
+        QFont font(acceptedFont(settings.*kLineLooks[i].font));
+        font.setPointSize(settings.size(kLineLooks[i].size));
         line->setFont(font);
-        setTextColour(line, screenColour(m_settings.*kLineLooks[i].colour));
+        setTextColour(line, screenColour(settings.*kLineLooks[i].colour));
         line->setText(texts[i]);
         line->setAccessibleName(texts[i]);
         line->adjustSize();
@@ -270,34 +232,36 @@ void ClockWindow::applyElements(const QString& clockText)
     m_boxes[3]->hide();
     setDynamicText(m_dynamicText);
 
-    const int clockPoints = m_settings.size(SizeField::Clock);
-    const QString clockFont = acceptedFont(m_settings.clockFont);
+    const int clockPoints = settings.size(SizeField::Clock);
+    const QString clockFont = acceptedFont(settings.clockFont);
     m_clock->setFaceFont(clockFont);
-    m_clock->setTextColour(screenColour(m_settings.clockcolour));
+    m_clock->setTextColour(screenColour(settings.clockcolour));
     m_clockCentredForEnd = false;
     ShowStatue(clockText, clockPoints);
     m_overtime->setFaceFont(clockFont);
-    m_overtime->setTextColour(screenColour(m_settings.clockcolour));
+    m_overtime->setTextColour(screenColour(settings.clockcolour));
     if (!m_overtime->text().isEmpty())
         m_overtime->showText(m_overtime->text(), clockPoints);
     m_overtime->hide();
 
-    QFont noticeFont(acceptedFont(m_settings.textfont));
-    noticeFont.setPointSize(m_settings.size(SizeField::Prompt));
+    QFont noticeFont(acceptedFont(settings.textfont));
+    noticeFont.setPointSize(settings.size(SizeField::Prompt));
     m_restartNotice->setFont(noticeFont);
-    setTextColour(m_restartNotice, screenColour(m_settings.textcolour));
+    setTextColour(m_restartNotice, screenColour(settings.textcolour));
     m_restartNotice->hide();
+    if (m_adjusting)
+        showPlaceholders(true);
 }
 
 void ClockWindow::applyLogo()
 {
-    const QString name = m_settings.logopicture.trimmed();
+    const QString name = stage().logopicture.trimmed();
     const QString path = ProgramFolder::picture(name);
     if (name.size() <= 3 || !QFileInfo(path).isFile()) {
         m_logo->clear();
         return;
     }
-    const ProfileFile profile(ProgramFolder::file(QLatin1String(kProfileFileName)));
+    const ProfileFile& profile = m_stores.profile();
     const QString section = QStringLiteral("pictureset");
     QSize customSize;
     if (profile.readNumber(section, QStringLiteral("Option"), 0) != 0) {
@@ -316,49 +280,25 @@ void ClockWindow::backgroundupdate(int phase)
 {
     if (phase < 0 || phase >= kAlertPhaseCount)
         return;
-    QString clockColour;
-    QString backColour;
-    QString picture;
-    if (m_settings.phaseLooksEnabled()) {
-        const PhaseLook look = PhaseLook::parse(m_settings.phaseLook(static_cast<AlertPhase>(phase)));
-        clockColour = look.clockColour;
-        backColour = look.backColour;
-        picture = look.picture;
-    } else {
-        const BackgroundSetting background = BackgroundSetting::parse(m_settings.background);
-        clockColour = m_settings.clockcolour;
-        backColour = background.colour;
-        picture = background.picture;
-    }
-    const QColor clock = screenColour(clockColour);
+    const QColor clock = m_background.apply(stage(), phase);
     m_clock->setTextColour(clock);
     m_overtime->setTextColour(clock);
-
-    m_background = QPixmap();
-    m_shownBackground = QPixmap();
-    if (!picture.isEmpty()) {
-        const QString path = ProgramFolder::picture(picture);
-        if (QFileInfo(path).isFile())
-            m_background.load(path);
-    }
-    m_backgroundColour = screenColour(backColour);
     relayout();
     update();
 }
 
 void ClockWindow::relayout()
 {
-    scaleBackground();
+    m_background.fitTo(size());
     const TwipsScale scale = twipsScale();
     const QScreen* shownOn = screen();
-    const QSize available = shownOn ? shownOn->availableGeometry().size() : size();
-    m_screenTwips = scale.toTwips(available);
+    m_screenTwips = scale.toTwips(shownOn ? shownOn->availableGeometry().size() : size());
 
-    const ProfileFile profile(ProgramFolder::file(QLatin1String(kProfileFileName)));
-    const RegistryStore registry;
+    // One reading of the profile file for the whole pass.
+    const ProfileSnapshot profile = m_stores.profileSnapshot();
     for (int element = 0; element < kElementSlots; ++element) {
         if (elementWidget(element))
-            m_stored[element] = readStoredPosition(element, profile, registry);
+            m_stored[element] = readStoredPosition(element, profile, m_stores.registry());
     }
     for (int line = 1; line < 5; ++line)
         fitBox(line);
@@ -422,8 +362,9 @@ void ClockWindow::placeElement(int element)
         const QScreen* shownOn = screen();
         m_screenTwips = scale.toTwips(shownOn ? shownOn->availableGeometry().size() : size());
     }
-    const bool alwaysCentred = (element == kMainTitleElement && m_settings.mainTitleCentred()) ||
-                               (element == kSubtitleElement && m_settings.subtitleCentred());
+    const StageSettings& settings = stage();
+    const bool alwaysCentred = (element == kMainTitleElement && settings.mainTitleCentred()) ||
+                               (element == kSubtitleElement && settings.subtitleCentred());
     const QPoint twips =
         melvanta::placeElement(element, m_stored[element], scale.toTwips(widget->size()), m_screenTwips, alwaysCentred);
     widget->move(scale.toPixels(twips));
@@ -435,19 +376,6 @@ TwipsScale ClockWindow::twipsScale() const
     if (!shownOn)
         return TwipsScale();
     return TwipsScale(shownOn->logicalDotsPerInchX(), shownOn->logicalDotsPerInchY());
-}
-
-void ClockWindow::scaleBackground()
-{
-    if (m_background.isNull()) {
-        m_shownBackground = QPixmap();
-        return;
-    }
-    // A picture smaller than the window is stretched over it; a larger one
-    // keeps its own size in that direction.
-    const QSize target(qMax(width(), m_background.width()), qMax(height(), m_background.height()));
-    if (m_shownBackground.size() != target)
-        m_shownBackground = m_background.scaled(target, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
 }
 
 void ClockWindow::ShowStatue(const QString& text, int points)
@@ -477,19 +405,19 @@ void ClockWindow::ShowStatuechao(const QString& text, int points)
 
 void ClockWindow::showClockText(const QString& text)
 {
-    ShowStatue(text, m_settings.size(SizeField::Clock));
+    ShowStatue(text, stage().size(SizeField::Clock));
 }
 
 void ClockWindow::showOvertimeText(const QString& text)
 {
-    ShowStatuechao(text, m_overtimePoints > 0 ? m_overtimePoints : m_settings.size(SizeField::Clock));
+    ShowStatuechao(text, m_overtimePoints > 0 ? m_overtimePoints : stage().size(SizeField::Clock));
 }
 
 void ClockWindow::showEndText(const QString& text)
 {
     if (text.isEmpty())
         return;
-    ShowStatue(text, m_settings.size(SizeField::Clock));
+    ShowStatue(text, stage().size(SizeField::Clock));
     const int screenWidth = twipsScale().xToPixels(m_screenTwips.width());
     m_clock->move((screenWidth - m_clock->width()) / 2, m_clock->y());
     m_clockCentredForEnd = true;
@@ -500,8 +428,10 @@ void ClockWindow::setPromptText(const QString& text)
 {
     m_promptText = text;
     QString shown = text;
-    if (m_settings.longTerm() && m_settings.promptShowsWeekday())
+    if (stage().longTerm() && stage().promptShowsWeekday())
         shown = weekdayText();
+    if (shown.isEmpty() && m_adjusting)
+        shown = placeholder(kPromptElement);
     m_lines[kPromptElement]->setText(shown);
     m_lines[kPromptElement]->setAccessibleName(shown);
     fitBox(kPromptElement);
@@ -521,7 +451,7 @@ void ClockWindow::setDateLine(const QString& text)
     fitBox(kDateLineElement);
     placeElement(kDateLineElement);
     // The date line belongs to long-term timing only.
-    m_boxes[kDateLineElement]->setVisible(!text.isEmpty() && m_settings.longTerm());
+    m_boxes[kDateLineElement]->setVisible(!text.isEmpty() && stage().longTerm());
 }
 
 void ClockWindow::setDynamicText(const QString& text)
@@ -545,7 +475,7 @@ void ClockWindow::setMarqueeRunning(bool running)
 void ClockWindow::stepMarquee()
 {
     QFrame* box = m_boxes[kDynamicTextElement];
-    if (!m_settings.showDynamicText() || m_lines[kDynamicTextElement]->text().isEmpty()) {
+    if (!stage().showDynamicText() || m_lines[kDynamicTextElement]->text().isEmpty()) {
         box->hide();
         m_marqueeLine->setRunning(false);
         return;
@@ -559,6 +489,7 @@ void ClockWindow::dongtaiRefresh(int index)
 {
     if (index < kSubtitleElement || index > kDynamicTextElement)
         return;
+    const StageSettings& settings = stage();
     QLabel* label = m_lines[index];
     QFrame* box = m_boxes[index];
     label->adjustSize();
@@ -566,13 +497,13 @@ void ClockWindow::dongtaiRefresh(int index)
         switch (index) {
         case kDateLineElement:
             box->resize(label->size());
-            if (!m_settings.longTerm()) {
+            if (!settings.longTerm()) {
                 box->hide();
                 return;
             }
             break;
         case kPromptElement:
-            if (m_settings.longTerm() && m_settings.promptShowsWeekday()) {
+            if (settings.longTerm() && settings.promptShowsWeekday()) {
                 label->setText(weekdayText());
                 label->setAccessibleName(label->text());
                 label->adjustSize();
@@ -581,7 +512,7 @@ void ClockWindow::dongtaiRefresh(int index)
             break;
         case kDynamicTextElement:
             box->resize(m_marqueeLine->boxWidthPixels(), label->height());
-            if (!m_settings.showDynamicText() && !m_adjusting && label->text() != placeholder(index)) {
+            if (!settings.showDynamicText() && !m_adjusting && label->text() != placeholder(index)) {
                 box->hide();
                 return;
             }
@@ -601,6 +532,14 @@ void ClockWindow::SetAdjustMode(int state)
     m_adjusting = on;
     if (m_menuHost)
         m_menuHost->commandItem(MenuHost::AllowAdjusting)->setChecked(on);
+    showPlaceholders(on);
+    if (!on && !m_logo->hasPicture() && !m_logo->hasVideo())
+        m_logo->hide();
+    applyButtonStates();
+}
+
+void ClockWindow::showPlaceholders(bool on)
+{
     for (int line = 0; line < 5; ++line) {
         QLabel* label = m_lines[line];
         QWidget* shown = line == 0 ? static_cast<QWidget*>(label) : m_boxes[line];
@@ -613,7 +552,7 @@ void ClockWindow::SetAdjustMode(int state)
             continue;
         }
         // The date line exists only in long-term timing.
-        if (!label->text().isEmpty() || (line == kDateLineElement && !m_settings.longTerm()))
+        if (!label->text().isEmpty() || (line == kDateLineElement && !stage().longTerm()))
             continue;
         label->setText(placeholder(line));
         label->setAccessibleName(label->text());
@@ -626,8 +565,6 @@ void ClockWindow::SetAdjustMode(int state)
         shown->show();
         dongtaiRefresh(line);
     }
-    if (!on && !m_logo->hasPicture() && !m_logo->hasVideo())
-        m_logo->hide();
 }
 
 void ClockWindow::showRestartDelay(int seconds)
@@ -686,22 +623,30 @@ void ClockWindow::setButtonsShown(bool shown)
 
 void ClockWindow::setCommandState(const CommandState& state)
 {
-    const std::array<bool, kButtonCount> enabled{state.button0Enabled, state.button1Enabled, state.button2Enabled,
-                                                 state.button3Enabled, state.button4Enabled};
+    m_commands = state;
     if (!state.button0Caption.isEmpty())
         m_buttons[0]->setText(state.button0Caption);
     if (!state.button2Caption.isEmpty())
         m_buttons[2]->setText(state.button2Caption);
+    applyButtonStates();
+    if (m_menuHost)
+        m_menuHost->applyCommandState(state);
+}
+
+void ClockWindow::applyButtonStates()
+{
+    // While adjusting, every button is enabled so that it can be moved.
+    const std::array<bool, kButtonCount> enabled{m_commands.button0Enabled, m_commands.button1Enabled,
+                                                 m_commands.button2Enabled, m_commands.button3Enabled,
+                                                 m_commands.button4Enabled};
     for (int i = 0; i < kButtonCount; ++i) {
-        m_buttons[i]->setEnabled(enabled[i]);
+        m_buttons[i]->setEnabled(m_adjusting || enabled[i]);
         m_buttons[i]->setAccessibleName(m_buttons[i]->text());
         const QSize before = m_buttons[i]->size();
         m_buttons[i]->adjustSize();
         if (before != m_buttons[i]->size())
             placeElement(kFirstButtonElement + i);
     }
-    if (m_menuHost)
-        m_menuHost->applyCommandState(state);
 }
 
 QString ClockWindow::clockText() const
@@ -712,10 +657,7 @@ QString ClockWindow::clockText() const
 void ClockWindow::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
-    painter.fillRect(event->rect(),
-                     m_backgroundColour.isValid() ? m_backgroundColour : palette().color(QPalette::Window));
-    if (!m_shownBackground.isNull())
-        painter.drawPixmap(0, 0, m_shownBackground);
+    m_background.paint(painter, event->rect(), palette().color(QPalette::Window));
     if (!m_painted) {
         m_painted = true;
         Q_EMIT firstPainted();
@@ -753,85 +695,6 @@ QColor ClockWindow::targetColour(int target) const
     if (target == kOvertimeClockTarget)
         return m_overtime->textColour();
     return QColor();
-}
-
-void ClockWindow::setTargetFont(int target, const QFont& font, const QColor& colour)
-{
-    QFont applied(font);
-    applied.setFamily(acceptedFont(font.family()));
-    const int points = qBound(1, font.pointSize() > 0 ? font.pointSize() : qRound(font.pointSizeF()), kMaxFontSize);
-    applied.setPointSize(points);
-    const QString colourText = OleColour::rgb(colour.red(), colour.green(), colour.blue()).text();
-    if (target >= kMainTitleElement && target <= kDynamicTextElement) {
-        m_lines[target]->setFont(applied);
-        setTextColour(m_lines[target], colour);
-        if (target == kDateLineElement) {
-            m_settings.stagefont = applied.family();
-            m_settings.stagecolour = colourText;
-            m_settings.sizethree = withFontSize(m_settings.sizethree, SizeField::DateLine, points);
-        }
-        if (target == kMainTitleElement)
-            m_lines[target]->adjustSize();
-        else
-            dongtaiRefresh(target);
-    } else if (target == kClockTarget) {
-        m_settings.clockFont = applied.family();
-        m_settings.clockcolour = colourText;
-        m_settings.sizethree = withFontSize(m_settings.sizethree, SizeField::Clock, points);
-        m_clock->setFaceStyle(applied);
-        m_clock->setTextColour(colour);
-        ShowStatue(m_clock->text(), points);
-    } else if (target == kOvertimeClockTarget) {
-        m_overtimePoints = points;
-        m_overtime->setFaceStyle(applied);
-        m_overtime->setTextColour(colour);
-        ShowStatuechao(m_overtime->text(), points);
-    }
-}
-
-void ClockWindow::setTargetColour(int target, const QColor& colour)
-{
-    const QString colourText = OleColour::rgb(colour.red(), colour.green(), colour.blue()).text();
-    if (target >= kMainTitleElement && target <= kDynamicTextElement) {
-        setTextColour(m_lines[target], colour);
-        if (target == kDateLineElement) {
-            m_settings.stagefont = m_lines[target]->font().family();
-            m_settings.stagecolour = colourText;
-        }
-    } else if (target == kClockTarget) {
-        m_settings.clockcolour = colourText;
-        m_clock->setTextColour(colour);
-    } else if (target == kOvertimeClockTarget) {
-        m_overtime->setTextColour(colour);
-    }
-}
-
-void ClockWindow::centreTarget(int target)
-{
-    const int element = elementOfMenuTarget(target);
-    QWidget* widget = elementWidget(element);
-    if (!widget)
-        return;
-    const TwipsScale scale = twipsScale();
-    const int width = qRound(widget->width() * scale.perPixelX());
-    const int left = (m_screenTwips.width() - width) / 2;
-    const int top = qRound(widget->y() * scale.perPixelY());
-    widget->move(scale.xToPixels(left), widget->y());
-    RegistryStore registry;
-    SaveElementPosition(element, left, top, profilePath(), registry);
-    keepStoredPosition(element, {double(left), double(top)});
-}
-
-void ClockWindow::hideTarget(int target)
-{
-    if (QWidget* widget = targetWidget(target))
-        widget->hide();
-}
-
-void ClockWindow::setPromptShowsWeekday(bool on)
-{
-    m_settings.checkthree = withSwitch(m_settings.checkthree, 2, on);
-    setPromptText(m_promptText);
 }
 
 void ClockWindow::mouseMoveEvent(QMouseEvent* event)

@@ -3,10 +3,10 @@
 #include "core/StageSettings.h"
 #include "display/ElementLayout.h"
 #include "display/MarqueeLine.h"
+#include "display/WindowBackground.h"
 #include "timing/ClockScreen.h"
 
 #include <QColor>
-#include <QPixmap>
 #include <QPointer>
 #include <QWidget>
 
@@ -18,10 +18,12 @@ class QLabel;
 namespace melvanta {
 
 class ClockFace;
+class CurrentStage;
 class ElementDragger;
 class ElementMenuController;
 class LogoBox;
 class MenuHost;
+class ProgramStores;
 
 // The element menu acts on the element last pressed: the text lines 0 ... 4,
 // then these. Two of them are numbered differently from where their places
@@ -38,17 +40,19 @@ int elementOfMenuTarget(int target);
 // The window the audience sees ("desk_clock"): maximised, with the big clock,
 // the overtime clock, the titles, the date line, the prompt text, the dynamic
 // text and the logo over a background colour or picture, and five buttons
-// for the operator. It shows what the timing engine decides and reports
-// clicks and menu requests; it decides nothing about the run itself.
+// for the operator. It shows the current stage and what the timing engine
+// decides, and reports clicks and menu requests; it decides nothing about
+// the run itself. Its stores and the current stage are the program's own.
 class ClockWindow : public QWidget, public ClockScreen
 {
     Q_OBJECT
 public:
-    explicit ClockWindow(QWidget* parent = nullptr);
+    ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* parent = nullptr);
     ~ClockWindow() override;
 
-    // The load: applies a stage with the clock text it shows before its run,
-    // and the button state remembered in the profile file.
+    // The load: makes `settings` the current stage and shows it with the
+    // clock text it shows before its run, and the button state remembered
+    // in the profile file.
     void applyStage(const StageSettings& settings);
     // The menu host that receives the command state and the window state.
     void setMenuHost(MenuHost* host);
@@ -66,14 +70,15 @@ public:
     bool isClockVisible() const override;
     void setOvertimeClockVisible(bool visible) override;
     bool isOvertimeClockVisible() const override;
-    void refreshStage(const StageSettings& stage, const QString& initialClockText) override;
+    void refreshStage(const QString& initialClockText) override;
     void showLongTerm(const QString& dateLine, const QString& clockText) override;
     void setMarqueeRunning(bool running) override;
     void setCommandState(const CommandState& state) override;
     void endAdjusting() override { SetAdjustMode(0); }
 
     // Draws `text` at `points` into the clock box (the overtime box for
-    // `ShowStatuechao`) and shows the box; an empty text changes nothing.
+    // `ShowStatuechao`), refits the box to the text and shows it; an empty
+    // text changes nothing.
     void ShowStatue(const QString& text, int points);
     void ShowStatuechao(const QString& text, int points);
     // Clock colour and background of an alert phase (0 start ... 6 end);
@@ -96,9 +101,10 @@ public:
     const MarqueeSettings& marquee() const { return m_marqueeLine->settings(); }
     const QTimer* marqueeTimer() const { return m_marqueeLine->timer(); }
 
-    // Element adjusting: on (1) the elements can be dragged and empty text
-    // lines show their names; anything else switches it off. While
-    // adjusting, the buttons do not run their commands.
+    // Element adjusting: on (1) the elements can be dragged, empty text
+    // lines show their names and all five buttons are enabled; anything
+    // else switches it off. While adjusting, the buttons do not run their
+    // commands.
     void SetAdjustMode(int state);
     void setAdjusting(bool on) { SetAdjustMode(on ? 1 : 0); }
     bool isAdjusting() const { return m_adjusting; }
@@ -106,7 +112,9 @@ public:
     void setButtonsShown(bool shown);
     bool buttonsShown() const { return m_buttonsShown; }
 
-    const StageSettings& stage() const { return m_settings; }
+    const StageSettings& stage() const;
+    CurrentStage& currentStage() const { return m_stage; }
+    ProgramStores& stores() const { return m_stores; }
     QString clockText() const;
     ClockFace* clockFace() const { return m_clock; }
     ClockFace* overtimeFace() const { return m_overtime; }
@@ -118,13 +126,15 @@ public:
     LogoBox* logoBox() const { return m_logo; }
     QLabel* button(int index) const { return m_buttons.at(index); }
     QLabel* restartNotice() const { return m_restartNotice; }
-    bool hasBackgroundPicture() const { return !m_background.isNull(); }
-    QColor backgroundColour() const { return m_backgroundColour; }
+    bool hasBackgroundPicture() const { return m_background.hasPicture(); }
+    QColor backgroundColour() const { return m_background.colour(); }
     // The screen extent the last layout pass used, in twips.
     QSize screenExtent() const { return m_screenTwips; }
     TwipsScale twipsScale() const;
     // The widget of element `element` (ElementIndex), nullptr for none.
     QWidget* elementWidget(int element) const;
+    // Puts `element` where the layout puts it now.
+    void placeElement(int element);
     // Where later layout passes put `element` until the stored places are read again.
     void keepStoredPosition(int element, const StoredPosition& place) { m_stored.at(element) = place; }
 
@@ -135,15 +145,10 @@ public:
     QWidget* targetWidget(int target) const;
     QFont targetFont(int target) const;
     QColor targetColour(int target) const;
-    // Font (its size included) and colour of a target, on the screen. The
-    // clock and the date line keep them in the stage as well.
-    void setTargetFont(int target, const QFont& font, const QColor& colour);
-    void setTargetColour(int target, const QColor& colour);
-    // Centres a target on the screen and stores the new place.
-    void centreTarget(int target);
-    void hideTarget(int target);
-    // Whether the prompt line shows the week day in long-term timing.
-    void setPromptShowsWeekday(bool on);
+    // A size chosen for the overtime clock alone (0: the clock's size).
+    void setOvertimePoints(int points) { m_overtimePoints = points; }
+    // The prompt line shows the week day in long-term timing, as the stage says.
+    void refreshPrompt() { setPromptText(m_promptText); }
 
 Q_SIGNALS:
     // The window has been painted for the first time.
@@ -161,15 +166,17 @@ protected:
     void changeEvent(QEvent* event) override;
 
 private:
-    void applyStageLook(const StageSettings& stage, const QString& initialClockText);
+    void createButtons();
+    void applyStageLook(const QString& initialClockText);
     void applyElements(const QString& clockText);
     void applyLogo();
     void fitBox(int line);
-    void placeElement(int element);
-    void scaleBackground();
     void placeRestartNotice();
+    void applyButtonStates();
+    void showPlaceholders(bool on);
 
-    StageSettings m_settings;
+    ProgramStores& m_stores;
+    CurrentStage& m_stage;
     std::array<QLabel*, 5> m_lines{};
     std::array<QFrame*, 5> m_boxes{}; // [0] unused
     ClockFace* m_clock;
@@ -182,14 +189,13 @@ private:
     ElementDragger* m_dragger = nullptr;
     MarqueeLine* m_marqueeLine = nullptr;
 
-    QPixmap m_background;      // the picture at its own size
-    QPixmap m_shownBackground; // the picture as painted over the window
-    QColor m_backgroundColour;
+    WindowBackground m_background;
     std::array<StoredPosition, kElementSlots> m_stored{};
+    CommandState m_commands;
     QSize m_screenTwips;
     QString m_dynamicText;
     QString m_promptText;
-    int m_overtimePoints = 0; // a size chosen for the overtime clock alone
+    int m_overtimePoints = 0;
     int m_menuTarget = -1;
     bool m_clockCentredForEnd = false;
     bool m_adjusting = false;

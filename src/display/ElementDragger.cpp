@@ -1,11 +1,9 @@
 #include "display/ElementDragger.h"
 
-#include "core/ProgramFolder.h"
 #include "display/ClockWindow.h"
 #include "display/ColourMapping.h"
 #include "storage/ElementPositionStore.h"
-#include "storage/ProfileFile.h"
-#include "storage/RegistryStore.h"
+#include "storage/ProgramStores.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -124,8 +122,8 @@ void ElementDragger::storePlace(int element)
     const TwipsScale scale = m_window.twipsScale();
     const int left = qRound(widget->x() * scale.perPixelX());
     const int top = qRound(widget->y() * scale.perPixelY());
-    RegistryStore registry;
-    SaveElementPosition(element, left, top, ProgramFolder::file(QLatin1String(kProfileFileName)), registry);
+    ProgramStores& stores = m_window.stores();
+    SaveElementPosition(element, left, top, stores.profile().filePath(), stores.registry());
     // Later placements of this element keep it where it was put.
     m_window.keepStoredPosition(element, {double(left), double(top)});
 }

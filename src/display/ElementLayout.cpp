@@ -71,7 +71,7 @@ bool usable(double coordinate, double limit)
 
 } // namespace
 
-StoredPosition readStoredPosition(int element, const ProfileFile& profile, const RegistryStore& registry)
+StoredPosition readStoredPosition(int element, const ProfileReader& profile, const RegistryStore& registry)
 {
     const QString leftKey = QStringLiteral("pictureleft") + QString::number(element);
     const QString topKey = QStringLiteral("picturetop") + QString::number(element);

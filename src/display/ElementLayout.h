@@ -5,7 +5,7 @@
 
 namespace melvanta {
 
-class ProfileFile;
+class ProfileReader;
 class RegistryStore;
 
 // The numbers under which the display elements' positions are stored.
@@ -37,7 +37,7 @@ struct StoredPosition
 
 // The stored position of an element: the profile section "clocksite"; when
 // either coordinate there is unknown, both come from the per-user store.
-StoredPosition readStoredPosition(int element, const ProfileFile& profile, const RegistryStore& registry);
+StoredPosition readStoredPosition(int element, const ProfileReader& profile, const RegistryStore& registry);
 
 // Where an element goes, in twips of the window. A stored coordinate counts
 // only when it is above 0 and below the element's limit; otherwise the

@@ -3,6 +3,8 @@
 #include <QObject>
 #include <QPointer>
 
+class QColor;
+class QFont;
 class QPoint;
 
 namespace melvanta {
@@ -13,7 +15,8 @@ class MenuHost;
 // The element menu "运行设置" of the clock window: which of its items an
 // element offers, and what they do to the element last pressed (its font,
 // colour, place, visibility, and the week day on the prompt line). The
-// clock's and the date line's looks are kept in the per-user store.
+// clock's and the date line's looks become part of the current stage and
+// are kept in the per-user store.
 class ElementMenuController : public QObject
 {
     Q_OBJECT
@@ -26,6 +29,16 @@ public:
     // Runs element-menu item `item` (MenuHost::ElementItem) on the window's
     // menu target.
     void run(int item);
+
+    // Font (its size included) and colour of a target, on the screen and,
+    // for the clock and the date line, in the current stage.
+    void setTargetFont(int target, const QFont& font, const QColor& colour);
+    void setTargetColour(int target, const QColor& colour);
+    // Centres a target on the screen and stores the new place.
+    void centreTarget(int target);
+    void hideTarget(int target);
+    // Whether the prompt line shows the week day in long-term timing.
+    void setPromptShowsWeekday(bool on);
 
 private:
     void chooseFont(int target);

@@ -16,9 +16,8 @@ MarqueeLine::MarqueeLine(QLabel* text, std::function<TwipsScale()> scale, QObjec
     connect(&m_timer, &QTimer::timeout, this, &MarqueeLine::stepDue);
 }
 
-void MarqueeLine::readSettings(const QString& profilePath)
+void MarqueeLine::readSettings(const ProfileReader& profile)
 {
-    const ProfileFile profile(profilePath);
     m_settings = MarqueeSettings::read(profile);
     // An unusable speed runs at 5 without being written back.
     m_settings.speed = effectiveMarqueeSpeed(m_settings.speed);

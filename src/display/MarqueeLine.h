@@ -11,6 +11,10 @@
 class QLabel;
 
 namespace melvanta {
+class ProfileReader;
+}
+
+namespace melvanta {
 
 // The dynamic text's marquee: its settings, the timer that paces it and where
 // the text stands inside its box. Whether the box shows is the window's call.
@@ -21,8 +25,8 @@ public:
     // `scale` gives the twips scale of the screen the text is shown on.
     MarqueeLine(QLabel* text, std::function<TwipsScale()> scale, QObject* parent = nullptr);
 
-    // Reads the marquee settings from the profile file at `profilePath`.
-    void readSettings(const QString& profilePath);
+    // Reads the marquee settings from the profile file.
+    void readSettings(const ProfileReader& profile);
     const MarqueeSettings& settings() const { return m_settings; }
     const QTimer* timer() const { return &m_timer; }
     bool isRunning() const { return m_timer.isActive(); }

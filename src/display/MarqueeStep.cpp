@@ -11,7 +11,7 @@ namespace melvanta {
 
 namespace {
 
-int boundedNumber(const ProfileFile& profile, const QString& key, double fallback, double low, double high)
+int boundedNumber(const ProfileReader& profile, const QString& key, double fallback, double low, double high)
 {
     const double value = profile.readNumber(QStringLiteral("Marquee"), key, fallback);
     if (std::isnan(value))
@@ -21,7 +21,7 @@ int boundedNumber(const ProfileFile& profile, const QString& key, double fallbac
 
 } // namespace
 
-MarqueeSettings MarqueeSettings::read(const ProfileFile& profile)
+MarqueeSettings MarqueeSettings::read(const ProfileReader& profile)
 {
     MarqueeSettings settings;
     // Mode and speed are 16-bit values; the width is kept within what a

@@ -2,7 +2,7 @@
 
 namespace melvanta {
 
-class ProfileFile;
+class ProfileReader;
 
 // The marquee of the dynamic text, as kept in the profile section "Marquee".
 enum class MarqueeMode : int
@@ -18,7 +18,7 @@ struct MarqueeSettings
     int width = 1000; // twips: the width of the dynamic text's box
     int speed = 1;    // steps per second
 
-    static MarqueeSettings read(const ProfileFile& profile);
+    static MarqueeSettings read(const ProfileReader& profile);
 };
 
 // One step moves the text by this many twips.

@@ -1,8 +1,7 @@
 #include "display/MenuHost.h"
 
-#include "core/ProgramFolder.h"
 #include "stages/StageNames.h"
-#include "storage/RegistryStore.h"
+#include "storage/ProgramStores.h"
 
 #include <QAction>
 #include <QMenu>
@@ -82,10 +81,11 @@ MenuHost::MenuHost(QWidget* parent)
 
 MenuHost::~MenuHost() = default;
 
-void MenuHost::load(const StageSettings& stage)
+void MenuHost::load(const ProgramStores& stores, const StageSettings& stage)
 {
+    m_stores = &stores;
     change_clock_menu();
-    const qint32 source = RegistryStore().number(QLatin1String(RegistryValue::clockmode), 0);
+    const qint32 source = stores.registry().number(QLatin1String(RegistryValue::clockmode), 0);
     m_timingSource = source >= 0 && source <= 2 ? source : 0;
     m_elementItems[ShowWeekday]->setChecked(stage.promptShowsWeekday());
 }
@@ -98,9 +98,7 @@ void MenuHost::setStageEntries(const QStringList& names, int checked)
         entry->setCheckable(true);
         entry->setChecked(i == checked);
         connect(entry, &QAction::triggered, this, [this, i] {
-            const QList<QAction*> entries = m_stageMenu->actions();
-            for (int k = 0; k < entries.size(); ++k)
-                entries.at(k)->setChecked(k == i);
+            checkStageEntry(i);
             Q_EMIT stageChosen(i);
         });
     }
@@ -109,7 +107,7 @@ void MenuHost::setStageEntries(const QStringList& names, int checked)
 
 void MenuHost::change_clock_menu()
 {
-    setStageEntries(readStageNames(ProgramFolder::file(QLatin1String(kDatabaseFileName))));
+    setStageEntries(m_stores ? readStageNames(m_stores->databasePath()) : QStringList());
 }
 
 QStringList MenuHost::stageEntries() const
@@ -118,6 +116,23 @@ QStringList MenuHost::stageEntries() const
     for (const QAction* entry : m_stageMenu->actions())
         names << entry->text();
     return names;
+}
+
+int MenuHost::checkedStageEntry() const
+{
+    const QList<QAction*> entries = m_stageMenu->actions();
+    for (qsizetype k = entries.size() - 1; k >= 0; --k) {
+        if (entries.at(k)->isChecked())
+            return int(k);
+    }
+    return -1;
+}
+
+void MenuHost::checkStageEntry(int index)
+{
+    const QList<QAction*> entries = m_stageMenu->actions();
+    for (int k = 0; k < entries.size(); ++k)
+        entries.at(k)->setChecked(k == index);
 }
 
 void MenuHost::updateStageSelection()

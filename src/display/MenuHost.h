@@ -13,6 +13,8 @@ class QMenu;
 
 namespace melvanta {
 
+class ProgramStores;
+
 // The window nobody sees ("Frm_black"): it owns the command menu "全屏时钟"
 // and the element menu "运行设置", and the timing source of the runs. It is
 // never shown.
@@ -58,8 +60,8 @@ public:
 
     // The load: the stage submenu from the stored stages, the timing source
     // from the per-user value "clockmode" and the week-day check mark from
-    // the stage.
-    void load(const StageSettings& stage);
+    // the stage. The stores stay the menus' own until the end.
+    void load(const ProgramStores& stores, const StageSettings& stage);
     // Refills the stage submenu from the database of the program folder.
     void change_clock_menu();
     // 0 tick count, 1 seconds since midnight, 2 time of day.
@@ -75,6 +77,11 @@ public:
     // one (-1: none). With no entries the stage selection is hidden.
     void setStageEntries(const QStringList& names, int checked = -1);
     QStringList stageEntries() const;
+    // The entry that carries the check mark (searched from the last one
+    // down), -1 when none does.
+    int checkedStageEntry() const;
+    // Checks entry `index` alone.
+    void checkStageEntry(int index);
 
     // Captions, enabled states and visibility of the run commands.
     void applyCommandState(const CommandState& state);
@@ -97,6 +104,7 @@ private:
     QMenu* m_stageMenu;
     std::array<QAction*, CommandItemCount> m_commandItems{};
     std::array<QAction*, ElementItemCount> m_elementItems{};
+    const ProgramStores* m_stores = nullptr;
     bool m_stageSelectionShown = true;
     int m_timingSource = 0;
 };

@@ -257,6 +257,11 @@ QByteArray valueBytes(QString value)
     return value.toUtf8();
 }
 
+QString folded(const QString& name)
+{
+    return trimBlanks(name).toCaseFolded();
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path))
@@ -292,6 +297,35 @@ QStringList IniFile::sectionEntries(const QString& section) const
             entries.append(info.value);
     }
     return entries;
+}
+
+IniSnapshot::IniSnapshot(const QString& path)
+{
+    const Document doc(path);
+    QHash<QString, QString>* current = nullptr;
+    for (const Line& line : doc.lines()) {
+        // Cheap tests first: most lines of a large file are neither headers nor keys.
+        const qsizetype first = line.text.indexOf('[');
+        const LineInfo info =
+            first >= 0 || line.text.contains('=') ? classify(line.text) : LineInfo{LineKind::Other, {}, {}};
+        if (info.kind == LineKind::Section) {
+            const QString name = info.name.toCaseFolded();
+            // Only the first section of a name counts; later ones are skipped.
+            current = m_sections.contains(name) ? nullptr : &m_sections[name];
+        } else if (info.kind == LineKind::Key && current) {
+            const QString key = info.name.toCaseFolded();
+            if (!current->contains(key))
+                current->insert(key, info.value.isNull() ? QLatin1String("") : info.value);
+        }
+    }
+}
+
+QString IniSnapshot::value(const QString& section, const QString& key) const
+{
+    const auto found = m_sections.constFind(folded(section));
+    if (found == m_sections.constEnd())
+        return QString();
+    return found->value(folded(key));
 }
 
 bool IniFile::setValue(const QString& section, const QString& key, const QString& value)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -40,6 +41,21 @@ public:
 
 private:
     QString m_path;
+};
+
+// The values of an INI file as they were when it was read, parsed once, with
+// the same reading rules as IniFile::value (first section, first key,
+// case-insensitive names). For passes that read many values at once.
+class IniSnapshot
+{
+public:
+    explicit IniSnapshot(const QString& path);
+
+    QString value(const QString& section, const QString& key) const;
+
+private:
+    // Case-folded section name -> case-folded key -> trimmed value.
+    QHash<QString, QHash<QString, QString>> m_sections;
 };
 
 } // namespace melvanta

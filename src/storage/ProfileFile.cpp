@@ -45,10 +45,17 @@ QString trimSpaces(const QString& text)
     return text.mid(begin, end - begin);
 }
 
+// What a read hands back of a stored value: the buffer's share of it, or
+// the default when there is nothing.
+QString readResult(const QString& stored, const QString& defaultValue)
+{
+    const QString value = cut(upToNul(stored), kProfileValueLimit);
+    return value.isEmpty() ? defaultValue : value;
+}
+
 QString readPart(const QString& filePath, const QString& section, const QString& key, const QString& defaultValue)
 {
-    const QString value = cut(upToNul(IniFile(filePath).value(section, key)), kProfileValueLimit);
-    return value.isEmpty() ? defaultValue : value;
+    return readResult(IniFile(filePath).value(section, key), defaultValue);
 }
 
 QString readAll(const QString& filePath, const QString& section, const QString& defaultValue)
@@ -113,7 +120,7 @@ QString ProfileFile::readPart(const QString& section, const QString& key, const 
     return iniset(QStringLiteral("readpart"), m_filePath, section, key, defaultValue).toString();
 }
 
-double ProfileFile::readNumber(const QString& section, const QString& key, double defaultValue) const
+double ProfileReader::readNumber(const QString& section, const QString& key, double defaultValue) const
 {
     const QString text = trimSpaces(readPart(section, key, QString()));
     return text.isEmpty() ? defaultValue : vbVal(text);
@@ -132,6 +139,14 @@ bool ProfileFile::write(const QString& section, const QString& key, const QStrin
 bool ProfileFile::deletePart(const QString& section, const QString& key)
 {
     return iniset(QStringLiteral("delpart"), m_filePath, section, key, QString()).toInt() == 1;
+}
+
+ProfileSnapshot::ProfileSnapshot(const QString& filePath) : m_ini(filePath)
+{}
+
+QString ProfileSnapshot::readPart(const QString& section, const QString& key, const QString& defaultValue) const
+{
+    return readResult(m_ini.value(section, key), defaultValue);
 }
 
 bool ProfileFile::deleteAll(const QString& section)

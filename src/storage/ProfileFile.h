@@ -1,5 +1,7 @@
 #pragma once
 
+#include "storage/IniFile.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -28,15 +30,25 @@ QVariant iniset(const QString& mode, const QString& filePath, const QString& sec
 // blanks are trimmed from both ends and one trailing comma dropped.
 QString joinSectionBlock(const QString& block);
 
-// Convenience wrapper bound to one profile file.
-class ProfileFile
+// What reading the profile offers, from the file itself or from a snapshot.
+class ProfileReader
+{
+public:
+    virtual ~ProfileReader() = default;
+    // "readpart": the value of section/key, or `defaultValue` when that is missing or empty.
+    virtual QString readPart(const QString& section, const QString& key, const QString& defaultValue) const = 0;
+    // readPart followed by the program's numeric reading (trim, then vbVal).
+    double readNumber(const QString& section, const QString& key, double defaultValue) const;
+};
+
+// Convenience wrapper bound to one profile file; every read sees the file
+// as it is now.
+class ProfileFile : public ProfileReader
 {
 public:
     explicit ProfileFile(QString filePath);
 
-    QString readPart(const QString& section, const QString& key, const QString& defaultValue) const;
-    // readPart followed by the program's numeric reading (trim, then vbVal).
-    double readNumber(const QString& section, const QString& key, double defaultValue) const;
+    QString readPart(const QString& section, const QString& key, const QString& defaultValue) const override;
     QString readAll(const QString& section, const QString& defaultValue) const;
     bool write(const QString& section, const QString& key, const QString& value);
     bool deletePart(const QString& section, const QString& key);
@@ -46,6 +58,19 @@ public:
 
 private:
     QString m_filePath;
+};
+
+// The profile file read once: the layout pass reads every element's place
+// from one snapshot instead of parsing the file for each value.
+class ProfileSnapshot : public ProfileReader
+{
+public:
+    explicit ProfileSnapshot(const QString& filePath);
+
+    QString readPart(const QString& section, const QString& key, const QString& defaultValue) const override;
+
+private:
+    IniSnapshot m_ini;
 };
 
 } // namespace melvanta

@@ -47,6 +47,11 @@ StageSettings LoadStageSettings(const RegistryStore& store, const QDate& today)
     return partial;
 }
 
+bool HoldsStageSettings(const RegistryStore& store)
+{
+    return store.text(QStringLiteral("checkone")).value_or(QString()).size() == 7;
+}
+
 bool ClearStageSettings(RegistryStore& store)
 {
     for (const StageField& field : stageFields())

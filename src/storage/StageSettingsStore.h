@@ -22,6 +22,10 @@ bool SaveStageSettings(RegistryStore& store, const StageSettings& settings);
 // default.
 StageSettings LoadStageSettings(const RegistryStore& store, const QDate& today = QDate::currentDate());
 
+// Whether the store holds a whole stage record (one that LoadStageSettings
+// takes rather than replacing it by the defaults).
+bool HoldsStageSettings(const RegistryStore& store);
+
 // Deletes the 51 values, so that the next load yields the defaults.
 bool ClearStageSettings(RegistryStore& store);
 

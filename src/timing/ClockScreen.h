@@ -34,9 +34,9 @@ public:
     virtual void setOvertimeClockVisible(bool visible) = 0;
     virtual bool isOvertimeClockVisible() const = 0;
 
-    // Re-applies a stage to every element, with the clock text it shows
-    // before its run, the start phase's look and a fresh layout.
-    virtual void refreshStage(const StageSettings& stage, const QString& initialClockText) = 0;
+    // Re-applies the current stage to every element, with the clock text it
+    // shows before its run, the start phase's look and a fresh layout.
+    virtual void refreshStage(const QString& initialClockText) = 0;
     // The long-term display: the days left on the date line and the rest
     // of the time in the clock.
     virtual void showLongTerm(const QString& dateLine, const QString& clockText) = 0;

@@ -1,7 +1,5 @@
 #include "timing/PhaseTicker.h"
 
-#include "core/Encodings.h"
-#include "storage/ProfileFile.h"
 #include "timing/ClockScreen.h"
 #include "timing/ElapsedTime.h"
 #include "timing/RunContext.h"
@@ -9,16 +7,34 @@
 #include "timing/SoundOutput.h"
 #include "timing/TimeSource.h"
 #include "timing/TimeText.h"
-#include "timing/TimingRecordWriter.h"
+#include "timing/RecordSink.h"
 
 namespace melvanta {
 
 namespace {
 
-constexpr int kTickInterval = 985;
 constexpr int kFlashInterval = 490;
-constexpr int kMaxDelaySeconds = 86'400;
+// A tick comes this long after the moment its second changes, so that the
+// reading it takes lies past the change.
+constexpr int kFlipMarginMs = 2;
 const QDate kNoDate(2000, 1, 1);
+
+// Milliseconds until a count that grows with time reaches its next whole second.
+qint64 msToNextWholeSecond(qint64 ms)
+{
+    return 1000 - ((ms % 1000) + 1000) % 1000;
+}
+
+// Milliseconds until a count that falls with time drops below its whole second.
+qint64 msToNextDrop(qint64 ms)
+{
+    return ((ms % 1000) + 1000) % 1000 + 1;
+}
+
+int tickDelay(qint64 ms)
+{
+    return int(qBound<qint64>(qint64(1), ms, qint64(1000))) + kFlipMarginMs;
+}
 
 } // namespace
 
@@ -27,12 +43,12 @@ PhaseTicker::PhaseTicker(RunContext& context, RunController& control) : m_ctx(co
 
 void PhaseTicker::Label_change(const QString& runText)
 {
-    const ComboChoices choices = m_ctx.stage.choices();
+    const ComboChoices choices = m_ctx.stage().choices();
     const std::optional<QString> text = formatClockText(runText, static_cast<TimingMode>(choices.timingMode),
                                                         choices.formatIndex, m_ctx.time.timeOfDay());
     if (!text)
         return;
-    if (choices.endAction == EndAction::Overtime && m_ctx.stage.showOvertimeClock() && m_ctx.timers.timer4.isActive())
+    if (choices.endAction == EndAction::Overtime && m_ctx.stage().showOvertimeClock() && m_ctx.run.activeCounter == 1)
         m_ctx.screen.showOvertimeText(*text);
     else
         m_ctx.screen.showClockText(*text);
@@ -43,47 +59,113 @@ QString PhaseTicker::wholeDurationText() const
     return m_ctx.countdown() ? QStringLiteral("00:00:00") : runTimeText(m_ctx.run.totalMs);
 }
 
-int PhaseTicker::delaySeconds() const
+void PhaseTicker::tickCounter()
 {
-    const QString text =
-        ProfileFile(m_ctx.profilePath).readPart(QStringLiteral("pictureset"), QStringLiteral("Delaytime"), "0");
-    return qBound(0, vbValInt(text.trimmed()), kMaxDelaySeconds);
+    if (m_ctx.run.longTerm)
+        longTermTick();
+    else if (m_ctx.run.activeCounter == 1)
+        overtimeTick();
+    else
+        mainTick();
+}
+
+void PhaseTicker::bankCounter()
+{
+    RunState& run = m_ctx.run;
+    RunTimers& timers = m_ctx.timers;
+    if (run.longTerm) {
+        timers.timer10.stop();
+        run.accumulatedMs[1] += timeSinceMark(m_ctx);
+    } else if (run.activeCounter == 1) {
+        timers.timer4.stop();
+        run.accumulatedMs[2] = run.elapsedMs[2];
+    } else {
+        timers.timer1.stop();
+        run.accumulatedMs[1] = run.elapsedMs[1];
+        run.accumulatedMs[2] = 0;
+    }
+}
+
+void PhaseTicker::scheduleCounter()
+{
+    RunTimers& timers = m_ctx.timers;
+    if (m_ctx.run.longTerm)
+        timers.timer10.start(nextLongTermDelay());
+    else if (m_ctx.run.activeCounter == 1)
+        timers.timer4.start(nextOvertimeDelay());
+    else
+        timers.timer1.start(nextMainDelay());
+}
+
+int PhaseTicker::nextMainDelay() const
+{
+    const RunState& run = m_ctx.run;
+    // The time of day counts whole seconds: the count moves when the wall clock's second does.
+    if (run.timingSource == int(TimingSourceKind::TimeOfDay))
+        return tickDelay(msToNextWallSecond(m_ctx));
+    // The remaining second decides the phases and the end; counting down, it is also what shows.
+    qint64 delay = msToNextDrop(run.counterMs);
+    if (!m_ctx.countdown()) {
+        const qint64 shown = m_ctx.systemTimeMode() ? msToNextWallSecond(m_ctx) : msToNextWholeSecond(run.elapsedMs[1]);
+        const int nextSecond = int(run.counterMs / 1000) - 1;
+        bool phaseDue = nextSecond <= 0;
+        for (int k = 1; k <= 4 && !phaseDue; ++k)
+            phaseDue = nextSecond == run.alarmSeconds[k];
+        delay = phaseDue ? qMin(delay, shown) : shown;
+    }
+    return tickDelay(delay);
+}
+
+int PhaseTicker::nextOvertimeDelay() const
+{
+    const RunState& run = m_ctx.run;
+    if (run.timingSource == int(TimingSourceKind::TimeOfDay))
+        return tickDelay(msToNextWallSecond(m_ctx));
+    qint64 delay = msToNextWholeSecond(run.elapsedMs[2]);
+    if (m_ctx.systemTimeMode())
+        delay = qMin<qint64>(delay, msToNextWallSecond(m_ctx));
+    return tickDelay(delay);
+}
+
+int PhaseTicker::nextLongTermDelay() const
+{
+    // The time left to a date changes with the wall clock's second.
+    return tickDelay(msToNextWallSecond(m_ctx));
 }
 
 void PhaseTicker::mainTick()
 {
     RunState& run = m_ctx.run;
     RunTimers& timers = m_ctx.timers;
-    run.activeCounter = 0;
-    if (!timers.timer3.isActive())
-        timers.timer1.setInterval(kTickInterval);
-    if (!run.finished) {
-        run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
-        run.counterMs = run.remainingMs();
+    // A tick that arrives after its counter stopped counts nothing.
+    if (m_ctx.status != RunStatus::Running || run.finished || run.longTerm || run.activeCounter != 0) {
+        timers.timer1.stop();
+        return;
     }
+    run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
+    run.counterMs = run.remainingMs();
     if (run.counterMs > 0)
         Label_change(runTimeText(m_ctx.countdown() ? run.counterMs : run.elapsedMs[1]));
-    if (run.finished) {
-        run.counterMs = 0;
-        run.endAction = RunState::kFinishedAction;
-    }
 
-    if (run.counterMs / 1000 <= 0) {
+    const qint64 shownSecond = run.counterMs / 1000;
+    if (shownSecond <= 0) {
         timeUp();
         return;
     }
-    enterDuePhase(int((run.counterMs + 100) / 1000));
+    enterDuePhase(int(shownSecond));
     if (!timers.timer3.isActive())
         m_ctx.screen.setClockVisible(true);
+    timers.timer1.start(nextMainDelay());
 }
 
-void PhaseTicker::enterDuePhase(int remainingSecond)
+void PhaseTicker::enterDuePhase(int shownSecond)
 {
     RunState& run = m_ctx.run;
     // Every whole second since the last tick is looked at once, so a late
     // tick never skips an alarm and a second seen twice enters nothing twice.
+    // A phase begins when its second appears on the clock.
     int due = -1;
-    for (int second = run.lastCheckedSecond - 1; second >= remainingSecond; --second) {
+    for (int second = run.lastCheckedSecond - 1; second >= shownSecond; --second) {
         if (second == run.totalSeconds)
             continue; // an alarm at the whole duration is never entered
         for (int k = 1; k <= 4; ++k) {
@@ -93,8 +175,8 @@ void PhaseTicker::enterDuePhase(int remainingSecond)
             }
         }
     }
-    if (remainingSecond < run.lastCheckedSecond)
-        run.lastCheckedSecond = remainingSecond;
+    if (shownSecond < run.lastCheckedSecond)
+        run.lastCheckedSecond = shownSecond;
     if (due > 0)
         enterPhase(due);
 }
@@ -102,7 +184,7 @@ void PhaseTicker::enterDuePhase(int remainingSecond)
 void PhaseTicker::enterPhase(int k)
 {
     RunState& run = m_ctx.run;
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
     const auto phase = static_cast<AlertPhase>(k);
     const bool active = switchOn(stage.checkone, k + 1);
     const bool looping = k == int(AlertPhase::Four) && stage.continuousReminder();
@@ -125,16 +207,26 @@ void PhaseTicker::enterPhase(int k)
     }
 }
 
+qint64 PhaseTicker::timeUpLateness() const
+{
+    const RunState& run = m_ctx.run;
+    if (run.timingSource == int(TimingSourceKind::TimeOfDay)) {
+        // Whole seconds: the time came when the wall clock last turned a second.
+        return qMax<qint64>(0, run.elapsedMs[1] - run.totalMs) + (1000 - msToNextWallSecond(m_ctx));
+    }
+    // The clock shows 0 once less than half a second is left.
+    return qMax<qint64>(0, run.elapsedMs[1] - qMax<qint64>(0, run.totalMs - 500));
+}
+
 void PhaseTicker::timeUp()
 {
     RunState& run = m_ctx.run;
     RunTimers& timers = m_ctx.timers;
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
     timers.timer1.stop();
     timers.timer3.stop();
     run.flashCount = 0;
     run.accumulatedMs[1] = run.elapsedMs[1];
-    const int delay = delaySeconds();
 
     switch (run.endAction) {
     case int(EndAction::Overtime): {
@@ -152,8 +244,15 @@ void PhaseTicker::timeUp()
         if (overtime && stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::Five))
             m_ctx.sound.PlaySoundFile(m_ctx.soundOf(AlertPhase::Five));
         Label_change(wholeDurationText());
-        m_ctx.markStart();
-        timers.timer4.start(500);
+        // Overtime counts from the moment the time was up, not from this
+        // (possibly late) tick.
+        const qint64 late = timeUpLateness();
+        run.activeCounter = 1;
+        run.accumulatedMs[2] = kOvertimeLeadMs;
+        markStart(m_ctx, late);
+        run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+        run.counterMs = run.elapsedMs[2];
+        timers.timer4.start(nextOvertimeDelay());
         return;
     }
     case int(EndAction::Stop):
@@ -161,15 +260,15 @@ void PhaseTicker::timeUp()
     case int(EndAction::NextStage): {
         startEndPhase();
         endOfTimeDisplay();
-        writeRecordAndStopCounters();
+        closeRun();
         if (run.endAction == int(EndAction::NextStage))
             m_control.ClearRun();
         else
             m_control.StopRun();
         if (run.endAction == int(EndAction::Stop))
             return;
-        run.restartDelay = delay;
-        m_ctx.screen.showRestartDelay(delay);
+        run.restartDelay = run.delaySeconds;
+        m_ctx.screen.showRestartDelay(run.restartDelay);
         if (stage.restartAfterDelay()) {
             timers.timer3.start();
             timers.timer11.start();
@@ -181,8 +280,9 @@ void PhaseTicker::timeUp()
         }
         return;
     }
-    default: // the run was stopped: its last tick closes it quietly
-        writeRecordAndStopCounters();
+    default: // an end action the program does not know: the run just ends
+        closeRun();
+        m_control.StopRun();
         return;
     }
 }
@@ -190,7 +290,7 @@ void PhaseTicker::timeUp()
 void PhaseTicker::startEndPhase()
 {
     RunState& run = m_ctx.run;
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
     const bool quiet = run.endAction == RunState::kFinishedAction;
     run.phase = int(AlertPhase::End);
     run.promptRefreshCount = 3;
@@ -208,12 +308,9 @@ void PhaseTicker::startEndPhase()
 
 void PhaseTicker::endOfTimeDisplay()
 {
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
     if (stage.clockShowsEndText() && stage.phaseEffect(PhaseEffect::ShowText, AlertPhase::End)) {
-        m_ctx.timers.timer7.stop();
-        m_ctx.screen.setPromptVisible(false);
-        if (!stage.textend.isEmpty())
-            m_ctx.screen.showEndText(stage.textend);
+        showEndTextInsteadOfPrompt(false);
         return;
     }
     m_ctx.run.promptRefreshCount = 3;
@@ -222,60 +319,96 @@ void PhaseTicker::endOfTimeDisplay()
     Label_change(wholeDurationText());
 }
 
-void PhaseTicker::writeRecordAndStopCounters()
+void PhaseTicker::showEndTextInsteadOfPrompt(bool evenWhenEmpty)
 {
-    m_ctx.records.WriteTimingRecord(m_ctx.run, m_ctx.time.now());
-    m_ctx.timers.timer1.stop();
-    m_ctx.timers.timer4.stop();
+    const QString& text = m_ctx.stage().textend;
+    m_ctx.timers.timer7.stop();
+    m_ctx.screen.setPromptVisible(false);
+    if (evenWhenEmpty || !text.isEmpty())
+        m_ctx.screen.showEndText(text);
+}
+
+bool PhaseTicker::closeRun()
+{
+    RunState& run = m_ctx.run;
+    if (run.finished)
+        return false;
+    // Closed once: whatever comes after (a late tick, a clear, a start)
+    // finds the run finished and writes nothing more.
+    run.finished = true;
+    RunTimers& timers = m_ctx.timers;
+    timers.timer1.stop();
+    timers.timer4.stop();
+    timers.timer9.stop();
+    timers.timer10.stop();
     m_ctx.screen.setMarqueeRunning(false);
     m_ctx.screen.setClockVisible(true);
+    m_ctx.records.WriteTimingRecord(run, m_ctx.time.now());
+    return true;
+}
+
+void PhaseTicker::stopByCommand()
+{
+    RunState& run = m_ctx.run;
+    if (run.finished)
+        return;
+    if (m_ctx.status == RunStatus::Paused) {
+        // The counters were banked when the pause began; the pause ends now.
+        run.accumulatedMs[3] += timeSinceMark(m_ctx);
+    } else if (run.longTerm) {
+        run.accumulatedMs[1] += timeSinceMark(m_ctx);
+    } else if (run.activeCounter == 1) {
+        run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+        run.counterMs = run.elapsedMs[2];
+        Label_change(runTimeText(run.counterMs));
+        run.accumulatedMs[2] = run.elapsedMs[2];
+    } else {
+        run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
+        run.counterMs = run.remainingMs();
+        if (run.counterMs > 0)
+            Label_change(runTimeText(m_ctx.countdown() ? run.counterMs : run.elapsedMs[1]));
+        run.accumulatedMs[1] = run.elapsedMs[1];
+    }
+    run.endAction = RunState::kFinishedAction;
+    m_ctx.timers.timer3.stop();
+    run.flashCount = 0;
+    // A final-seconds sound may loop; it ends with the run.
+    m_ctx.sound.StopSoundFile(m_ctx.soundOf(AlertPhase::Four));
+    closeRun();
 }
 
 void PhaseTicker::overtimeTick()
 {
     RunState& run = m_ctx.run;
     RunTimers& timers = m_ctx.timers;
-    run.activeCounter = 1;
-    timers.timer4.setInterval(kTickInterval);
-    if (!run.finished) {
-        run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
-        run.counterMs = run.elapsedMs[2];
-    }
-    const QString runText = runTimeText(run.counterMs);
-    if (run.finished) {
-        // Stopped by hand: bank the overtime, record the run and stop.
-        Label_change(runText);
-        run.accumulatedMs[2] = run.elapsedMs[2];
-        timers.timer3.stop();
-        writeRecordAndStopCounters();
+    if (m_ctx.status != RunStatus::Running || run.finished || run.activeCounter != 1) {
+        timers.timer4.stop();
         return;
     }
-    const StageSettings& stage = m_ctx.stage;
+    run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+    run.counterMs = run.elapsedMs[2];
+    const StageSettings& stage = m_ctx.stage();
     // The limit is reached at its second or later, so a late tick cannot miss it.
     if (stage.overtimeEnabled() && run.alarmSeconds[5] >= 1 && run.endAction == int(EndAction::Overtime) &&
         run.counterMs / 1000 >= run.alarmSeconds[5]) {
         overtimeLimitReached();
         return;
     }
-    Label_change(runText);
+    Label_change(runTimeText(run.counterMs));
+    timers.timer4.start(nextOvertimeDelay());
 }
 
 void PhaseTicker::overtimeLimitReached()
 {
     RunState& run = m_ctx.run;
-    const StageSettings& stage = m_ctx.stage;
     // The run ends at its limit: that is the overtime it had.
-    run.finished = true;
     run.counterMs = qint64(run.alarmSeconds[5]) * 1000;
     run.accumulatedMs[2] = run.counterMs;
     Label_change(runTimeText(run.counterMs));
     startEndPhase();
-    if (stage.phaseEffect(PhaseEffect::ShowText, AlertPhase::End)) {
-        m_ctx.timers.timer7.stop();
-        m_ctx.screen.setPromptVisible(false);
-        m_ctx.screen.showEndText(stage.textend);
-    }
-    writeRecordAndStopCounters();
+    if (m_ctx.stage().phaseEffect(PhaseEffect::ShowText, AlertPhase::End))
+        showEndTextInsteadOfPrompt(true);
+    closeRun();
     m_control.StopRun();
 }
 
@@ -284,7 +417,7 @@ void PhaseTicker::flashTick()
     RunState& run = m_ctx.run;
     m_ctx.timers.timer3.setInterval(kFlashInterval);
     const bool overtimeClock = run.phase == int(AlertPhase::Five) && m_ctx.stageEndAction() == EndAction::Overtime &&
-                               m_ctx.stage.showOvertimeClock();
+                               m_ctx.stage().showOvertimeClock();
     ClockScreen& screen = m_ctx.screen;
     auto setVisible = [&](bool visible) {
         if (overtimeClock)
@@ -305,7 +438,7 @@ void PhaseTicker::flashTick()
 void PhaseTicker::promptTick()
 {
     RunState& run = m_ctx.run;
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
     QString text;
     if (run.phase >= 0 && run.phase <= int(AlertPhase::End)) {
         const auto phase = static_cast<AlertPhase>(run.phase);
@@ -325,7 +458,10 @@ void PhaseTicker::restartTick()
 {
     RunState& run = m_ctx.run;
     m_ctx.timers.timer11.stop();
-    if (m_ctx.stage.restartAfterDelay() && run.restartDelay > 0) {
+    // The operator may have cleared the ended run already.
+    if (m_ctx.status != RunStatus::Cleared)
+        return;
+    if (m_ctx.stage().restartAfterDelay() && run.restartDelay > 0) {
         m_ctx.timers.timer11.start();
         --run.restartDelay;
         m_ctx.screen.showRestartDelay(run.restartDelay);
@@ -340,33 +476,46 @@ void PhaseTicker::longTermStart()
 {
     RunState& run = m_ctx.run;
     RunTimers& timers = m_ctx.timers;
-    const StageSettings& stage = m_ctx.stage;
     timers.timer9.stop();
+    const StageSettings& stage = m_ctx.stage();
+    if (m_ctx.underWay() || !stage.longTerm())
+        return;
     const QDateTime now = m_ctx.time.now();
-    run.setDuration = now.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    const QDateTime target(stage.time_date, stage.Time_all);
+    // The record's set time is a time of day: the time the run began.
+    run.setDuration = now.time().toString(QStringLiteral("hh:mm:ss"));
     run.accumulatedMs.fill(0);
-    run.stageLabel = QDateTime(stage.time_date, stage.Time_all).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    run.stageLabel = target.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
     run.endAction = static_cast<int>(m_ctx.stageEndAction());
     run.finished = false;
+    run.longTerm = true;
     run.activeCounter = 0;
     run.phase = int(AlertPhase::Start);
-    m_ctx.markStart();
-    m_ctx.screen.refreshStage(stage, QString());
-    longTermTick();
-    if (run.finished)
-        return; // the date had already passed
-    timers.timer10.start();
-    m_ctx.screen.setMarqueeRunning(true);
+    markStart(m_ctx);
+    m_ctx.screen.refreshStage(QString());
+
+    const bool passed = stage.time_date != kNoDate && target <= now;
+    if (passed && m_ctx.closedLongTermTarget == target) {
+        showLongTermEnded();
+        return;
+    }
     timers.timer3.stop();
     timers.timer4.stop();
+    m_ctx.screen.setMarqueeRunning(true);
     m_ctx.setStatus(RunStatus::Running);
-    if (stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::Start))
+    if (!passed && stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::Start))
         m_ctx.sound.PlaySoundFile(m_ctx.soundOf(AlertPhase::Start));
+    longTermTick();
 }
 
 void PhaseTicker::longTermTick()
 {
-    const StageSettings& stage = m_ctx.stage;
+    RunState& run = m_ctx.run;
+    if (m_ctx.status != RunStatus::Running || run.finished || !run.longTerm) {
+        m_ctx.timers.timer10.stop();
+        return;
+    }
+    const StageSettings& stage = m_ctx.stage();
     const QDateTime now = m_ctx.time.now();
     const int format = stage.choices().formatIndex;
     if (stage.time_date == kNoDate) {
@@ -375,12 +524,13 @@ void PhaseTicker::longTermTick()
             now.date().toString(format <= 2 ? QStringLiteral("yyyy年MM月dd日") : QStringLiteral("yyyy-MM-dd"));
         const QTime t = now.time();
         m_ctx.screen.showLongTerm(date, formatLongTerm(0, t.hour(), t.minute(), t.second(), format).clock);
+        m_ctx.timers.timer10.start(nextLongTermDelay());
         return;
     }
     // Whole-second boundaries between now and the target, as a wall clock counts them.
     const qint64 s = QDateTime(stage.time_date, stage.Time_all).toSecsSinceEpoch() - now.toSecsSinceEpoch();
     if (s <= 0) {
-        finishLongTerm(qint64(m_ctx.run.startTimeOfDay.isValid() ? timeSinceMark(m_ctx) : 0));
+        finishLongTerm();
         return;
     }
     const qint64 days = s / 86'400;
@@ -388,29 +538,41 @@ void PhaseTicker::longTermTick()
     const LongTermText text =
         formatLongTerm(int(days), int(rest / 3600), int(rest % 3600 / 60), int(rest % 60), format);
     m_ctx.screen.showLongTerm(text.dateLine, text.clock);
+    m_ctx.timers.timer10.start(nextLongTermDelay());
 }
 
-void PhaseTicker::finishLongTerm(qint64 runMs)
+void PhaseTicker::finishLongTerm()
 {
     // The due date is reached: the run closes at once, as the overtime limit closes a run.
     RunState& run = m_ctx.run;
-    const StageSettings& stage = m_ctx.stage;
+    const StageSettings& stage = m_ctx.stage();
+    run.accumulatedMs[1] += timeSinceMark(m_ctx);
+    run.activeCounter = 1;
+    startEndPhase();
+    if (stage.phaseEffect(PhaseEffect::ShowText, AlertPhase::End))
+        showEndTextInsteadOfPrompt(false);
+    m_ctx.screen.showLongTerm(QStringLiteral("0天"), QString());
+    closeRun();
+    m_ctx.closedLongTermTarget = QDateTime(stage.time_date, stage.Time_all);
+    m_control.StopRun();
+}
+
+void PhaseTicker::showLongTermEnded()
+{
+    // A date that has passed and was closed already: show that it has ended,
+    // without sounds and without another record.
+    RunState& run = m_ctx.run;
+    const StageSettings& stage = m_ctx.stage();
     run.finished = true;
     run.activeCounter = 1;
-    run.accumulatedMs[1] = runMs;
-    startEndPhase();
-    if (stage.phaseEffect(PhaseEffect::ShowText, AlertPhase::End)) {
-        m_ctx.timers.timer7.stop();
-        m_ctx.screen.setPromptVisible(false);
-        m_ctx.screen.showEndText(stage.textend);
-    }
+    run.phase = int(AlertPhase::End);
+    run.endAction = RunState::kFinishedAction;
+    if (stage.phaseLooksEnabled())
+        m_ctx.screen.applyPhaseLook(int(AlertPhase::End));
+    if (stage.phaseEffect(PhaseEffect::ShowText, AlertPhase::End))
+        showEndTextInsteadOfPrompt(false);
     m_ctx.screen.showLongTerm(QStringLiteral("0天"), QString());
-    writeRecordAndStopCounters();
-    m_ctx.timers.timer9.stop();
-    m_ctx.timers.timer10.stop();
-    if (m_ctx.status == RunStatus::Idle)
-        m_ctx.setStatus(RunStatus::Running); // the commands follow the run that just ended
-    m_control.StopRun();
+    m_ctx.setStatus(RunStatus::Cleared);
 }
 
 } // namespace melvanta

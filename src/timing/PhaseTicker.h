@@ -10,6 +10,8 @@ class RunController;
 // The tick handlers of a run: the main and overtime counters, the alert
 // phases with their prompt texts, flashes, backgrounds and sounds, the end
 // actions, the delayed restart and the long-term count towards a date.
+// A counter's tick comes when the second it shows changes, not at a fixed
+// pace, so that every second is shown for one second.
 class PhaseTicker
 {
 public:
@@ -23,21 +25,37 @@ public:
     void longTermStart(); // Timer9
     void longTermTick();  // Timer10
 
+    // The tick of the counter that runs now (main, overtime or long-term).
+    void tickCounter();
+    // Banks the running counter's time (measured by the tick just before)
+    // and stops its timer: the run pauses.
+    void bankCounter();
+    // Starts the running counter's timer again for its next flip.
+    void scheduleCounter();
+    // Closes a run that a command stops: the time counted up to this moment
+    // is banked, the record written and the counters stopped, quietly.
+    void stopByCommand();
+
     // `Label_change`: shows a run time text "hh:mm:ss" in the stage's format
     // on the main clock, or on the overtime clock while that one counts.
     void Label_change(const QString& runText);
 
 private:
-    void enterDuePhase(int remainingSecond);
+    void enterDuePhase(int shownSecond);
     void enterPhase(int phase);
     void timeUp();
+    qint64 timeUpLateness() const;
     void endOfTimeDisplay();
     void startEndPhase();
-    void writeRecordAndStopCounters();
+    void showEndTextInsteadOfPrompt(bool evenWhenEmpty);
+    bool closeRun();
     void overtimeLimitReached();
-    void finishLongTerm(qint64 runMs);
+    void finishLongTerm();
+    void showLongTermEnded();
     QString wholeDurationText() const;
-    int delaySeconds() const;
+    int nextMainDelay() const;
+    int nextOvertimeDelay() const;
+    int nextLongTermDelay() const;
 
     RunContext& m_ctx;
     RunController& m_control;

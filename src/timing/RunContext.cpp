@@ -11,27 +11,24 @@ RunTimers::RunTimers(const TimeSource& time)
       timer10(time, 300), timer11(time, 1000)
 {}
 
-RunContext::RunContext(const TimeSource& time, ClockScreen& screen, SoundOutput& sound, TimingRecordWriter& records,
-                       RegistryStore& registry, QString profilePath)
-    : time(time), screen(screen), sound(sound), records(records), registry(registry),
+RunContext::RunContext(const TimeSource& time, CurrentStage& current, ClockScreen& screen, SoundOutput& sound,
+                       RecordSink& records, RegistryStore& registry, QString profilePath)
+    : time(time), current(current), screen(screen), sound(sound), records(records), registry(registry),
       profilePath(std::move(profilePath)), timers(time)
 {}
 
 void RunContext::setStatus(RunStatus newStatus)
 {
+    const bool changed = status != newStatus;
     status = newStatus;
     screen.setCommandState(CommandState::forStatus(newStatus));
+    if (changed && statusChanged)
+        statusChanged(newStatus);
 }
 
 QString RunContext::soundOf(AlertPhase phase) const
 {
-    return ProgramFolder::sound(stage.phaseSound(phase));
-}
-
-void RunContext::markStart()
-{
-    run.startMark = readTimingSource(time, run.timingSource);
-    run.startTimeOfDay = time.timeOfDay();
+    return ProgramFolder::sound(stage().phaseSound(phase));
 }
 
 } // namespace melvanta

@@ -1,11 +1,15 @@
 #pragma once
 
-#include "core/StageSettings.h"
+#include "core/CurrentStage.h"
 #include "timing/CommandState.h"
 #include "timing/RunState.h"
 #include "timing/TickTimer.h"
+#include "timing/TimeText.h"
 
+#include <QDateTime>
 #include <QString>
+
+#include <functional>
 
 namespace melvanta {
 
@@ -14,7 +18,7 @@ class RegistryStore;
 class SoundOutput;
 class StageList;
 class TimeSource;
-class TimingRecordWriter;
+class RecordSink;
 
 // The timers of a run, named as the window has always named them.
 struct RunTimers
@@ -31,36 +35,40 @@ struct RunTimers
     TickTimer timer11; // delay before an automatic restart
 };
 
-// Everything a run reads and touches: the stage, the run record, the
-// commands' state, the timers and the services around the engine.
+// Everything a run reads and touches: the current stage, the run record,
+// the commands' state, the timers and the services around the engine.
 struct RunContext
 {
-    RunContext(const TimeSource& time, ClockScreen& screen, SoundOutput& sound, TimingRecordWriter& records,
-               RegistryStore& registry, QString profilePath);
+    RunContext(const TimeSource& time, CurrentStage& current, ClockScreen& screen, SoundOutput& sound,
+               RecordSink& records, RegistryStore& registry, QString profilePath);
 
     const TimeSource& time;
+    CurrentStage& current;
     ClockScreen& screen;
     SoundOutput& sound;
-    TimingRecordWriter& records;
+    RecordSink& records;
     RegistryStore& registry;
     QString profilePath;
     StageList* stages = nullptr; // the stored stages, once the stage list exists
 
-    StageSettings stage;
     RunState run;
     RunStatus status = RunStatus::Idle;
     bool reloadOnly = false; // the next deferred start only reloads the stage
+    // The due date whose long-term run has already been closed: a stage whose
+    // date has passed is closed once and then only shows that it has ended.
+    QDateTime closedLongTermTarget;
     RunTimers timers;
+    std::function<void(RunStatus)> statusChanged;
 
+    const StageSettings& stage() const { return current.get(); }
     void setStatus(RunStatus status);
     bool underWay() const { return status == RunStatus::Running || status == RunStatus::Paused; }
     // The path of a phase's sound in the program's sounds folder.
     QString soundOf(AlertPhase phase) const;
-    // Re-bases counting on the timing source: start mark and time of day.
-    void markStart();
     // The time-up end action the stage chose.
-    EndAction stageEndAction() const { return stage.choices().endAction; }
-    bool countdown() const { return stage.choices().timingMode == 0; }
+    EndAction stageEndAction() const { return stage().choices().endAction; }
+    bool countdown() const { return stage().choices().timingMode == int(TimingMode::Countdown); }
+    bool systemTimeMode() const { return stage().choices().timingMode == int(TimingMode::SystemTime); }
 };
 
 } // namespace melvanta

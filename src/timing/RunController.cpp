@@ -2,9 +2,9 @@
 
 #include "core/Encodings.h"
 #include "storage/ProfileFile.h"
-#include "storage/StageSettingsStore.h"
 #include "timing/ClockScreen.h"
 #include "timing/ElapsedTime.h"
+#include "timing/PhaseTicker.h"
 #include "timing/RunContext.h"
 #include "timing/SoundOutput.h"
 #include "timing/StageList.h"
@@ -16,6 +16,7 @@ namespace melvanta {
 namespace {
 const QString kMarquee = QStringLiteral("Marquee");
 const QString kCurrentRow = QStringLiteral("currentrow");
+constexpr int kMaxDelaySeconds = 86'400;
 } // namespace
 
 RunController::RunController(RunContext& context) : m_ctx(context)
@@ -30,9 +31,7 @@ void RunController::StartRun()
     m_ctx.screen.setPromptText(QString());
 
     if (m_ctx.status == RunStatus::Cleared) {
-        m_ctx.setStatus(RunStatus::Idle);
-        m_ctx.sound.StopSoundFile(m_ctx.soundOf(AlertPhase::End));
-        m_ctx.reloadOnly = true;
+        clearToIdle();
         if (m_ctx.stageEndAction() == EndAction::NextStage)
             moveToNextStage();
     }
@@ -42,6 +41,14 @@ void RunController::StartRun()
     run.elapsedMs.fill(0);
     run.counterMs = 0;
     m_ctx.timers.timer5.start();
+}
+
+void RunController::clearToIdle()
+{
+    m_ctx.setStatus(RunStatus::Idle);
+    m_ctx.sound.StopSoundFile(m_ctx.soundOf(AlertPhase::End));
+    m_ctx.timers.timer11.stop();
+    m_ctx.reloadOnly = true;
 }
 
 void RunController::moveToNextStage()
@@ -69,11 +76,8 @@ void RunController::moveToNextStage()
         if (cycle == 1)
             m_ctx.reloadOnly = false; // cycling: the next stage starts at once
     }
-    if (cycle == 0) {
-        m_ctx.timers.timer1.stop();
-        m_ctx.timers.timer4.stop();
+    if (cycle == 0)
         m_ctx.reloadOnly = true;
-    }
 }
 
 void RunController::StopRun()
@@ -97,14 +101,8 @@ void RunController::ClearRun()
 
 void RunController::finishRun()
 {
-    RunState& run = m_ctx.run;
-    // Close a pause first, so that its length is counted and the counter's
-    // next tick ends the run.
-    if (m_ctx.status == RunStatus::Paused)
-        PauseRun();
-    // The run ends now, not at the last tick: measure what was counted.
-    measureCountedTime();
-    run.finished = true;
+    // A command closes the run now; an end action has closed it already.
+    m_ticker->stopByCommand();
     m_ctx.setStatus(RunStatus::Cleared);
 }
 
@@ -114,50 +112,38 @@ void RunController::PauseRun()
         return;
     RunState& run = m_ctx.run;
     if (m_ctx.status == RunStatus::Running) {
+        // Show the second the run stands at (and take a boundary it has
+        // just crossed), so that the pause banks what the screen shows.
+        m_ticker->tickCounter();
+        if (m_ctx.status != RunStatus::Running)
+            return; // that tick ended the run
+        m_ticker->bankCounter();
+        markStart(m_ctx);
         m_ctx.setStatus(RunStatus::Paused);
-        counterTimer().stop();
-        // Bank the time counted up to this moment, not up to the last tick,
-        // so that a pause never costs or adds a fraction of a second.
-        measureCountedTime();
-        if (run.activeCounter == 1) {
-            run.accumulatedMs[2] = run.elapsedMs[2];
-        } else {
-            run.accumulatedMs[1] = run.elapsedMs[1];
-            run.accumulatedMs[2] = 0;
-        }
     } else {
         run.accumulatedMs[3] += timeSinceMark(m_ctx);
+        markStart(m_ctx);
         m_ctx.setStatus(RunStatus::Running);
-        counterTimer().start();
-    }
-    m_ctx.markStart();
-}
-
-TickTimer& RunController::counterTimer()
-{
-    if (m_ctx.stage.longTerm())
-        return m_ctx.timers.timer10;
-    return m_ctx.run.activeCounter == 0 ? m_ctx.timers.timer1 : m_ctx.timers.timer4;
-}
-
-void RunController::measureCountedTime()
-{
-    RunState& run = m_ctx.run;
-    if (run.finished || m_ctx.stage.longTerm())
-        return;
-    if (run.activeCounter == 1) {
-        run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
-        run.counterMs = run.elapsedMs[2];
-    } else {
-        run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
-        run.counterMs = run.remainingMs();
+        // The next flip comes one whole second after the one on screen.
+        m_ticker->scheduleCounter();
     }
 }
 
 void RunController::reloadStage()
 {
+    if (m_ctx.underWay())
+        return;
     m_ctx.reloadOnly = true;
     m_ctx.timers.timer5.start();
+}
+
+void RunController::stageChosen()
+{
+    if (m_ctx.underWay())
+        return;
+    if (m_ctx.status == RunStatus::Cleared)
+        clearToIdle();
+    reloadStage();
 }
 
 void RunController::deferredStart()
@@ -167,17 +153,18 @@ void RunController::deferredStart()
     timers.timer9.stop();
     timers.timer10.stop();
     timers.timer11.stop();
+    if (m_ctx.underWay())
+        return;
     RunState& run = m_ctx.run;
     run.elapsedMs[1] = 0;
     run.counterMs = 0;
 
-    m_ctx.stage = LoadStageSettings(m_ctx.registry, m_ctx.time.now().date());
-    if (m_ctx.stage.longTerm()) {
+    const StageSettings& stage = m_ctx.stage();
+    if (stage.longTerm()) {
         timers.timer9.start();
         return;
     }
 
-    const StageSettings& stage = m_ctx.stage;
     run.totalSeconds = TimeToSeconds(stage.Time_all);
     run.totalMs = qint64(run.totalSeconds) * 1000;
     const QTime alarms[] = {stage.Time_one, stage.Time_two, stage.Time_three, stage.Time_four, stage.Time_five};
@@ -187,27 +174,31 @@ void RunController::deferredStart()
     run.accumulatedMs.fill(0);
     run.endAction = static_cast<int>(m_ctx.stageEndAction());
     run.finished = false;
+    run.longTerm = false;
+    run.activeCounter = 0;
     run.flashCount = 0;
     run.restartDelay = 0;
     run.phase = RunState::kNoPrompt;
     run.lastCheckedSecond = run.totalSeconds + 1;
+    // Read once here: nothing on the per-second path reads the profile file.
+    const QString delay =
+        ProfileFile(m_ctx.profilePath).readPart(QStringLiteral("pictureset"), QStringLiteral("Delaytime"), "0");
+    run.delaySeconds = qBound(0, vbValInt(delay.trimmed()), kMaxDelaySeconds);
     m_ctx.screen.showRestartDelay(0);
-    m_ctx.screen.refreshStage(stage, initialClockText(stage, m_ctx.time.timeOfDay()));
-    m_ctx.markStart();
+    m_ctx.screen.refreshStage(initialClockText(stage, m_ctx.time.timeOfDay()));
+    markStart(m_ctx);
 
     if (m_ctx.reloadOnly)
         return;
 
     const ComboChoices choices = stage.choices();
+    timers.timer1.stop();
+    timers.timer4.stop();
     if (choices.timingMode == int(TimingMode::SystemTime) && choices.endAction == EndAction::Overtime &&
         run.totalSeconds == 0) {
         // System time with overtime and no duration: the overtime counter runs from the start.
         run.activeCounter = 1;
-        timers.timer4.start(500);
-        timers.timer1.stop();
-    } else {
-        timers.timer1.start(500);
-        timers.timer4.stop();
+        run.accumulatedMs[2] = kOvertimeLeadMs;
     }
     m_ctx.screen.setMarqueeRunning(true);
     timers.timer3.stop();
@@ -217,6 +208,9 @@ void RunController::deferredStart()
     run.phase = int(AlertPhase::Start);
     run.promptRefreshCount = 3;
     timers.timer7.start();
+    // The first tick comes at once and shows the whole duration; the
+    // following ones come when the shown second changes.
+    m_ticker->tickCounter();
 }
 
 } // namespace melvanta

@@ -4,11 +4,13 @@
 
 namespace melvanta {
 
-RunEngine::RunEngine(const TimeSource& time, ClockScreen& screen, SoundOutput& sound, TimingRecordWriter& records,
-                     RegistryStore& registry, const QString& profilePath, QObject* parent)
-    : QObject(parent), m_ctx(time, screen, sound, records, registry, profilePath), m_control(m_ctx),
+RunEngine::RunEngine(const TimeSource& time, CurrentStage& stage, ClockScreen& screen, SoundOutput& sound,
+                     RecordSink& records, RegistryStore& registry, const QString& profilePath, QObject* parent)
+    : QObject(parent), m_ctx(time, stage, screen, sound, records, registry, profilePath), m_control(m_ctx),
       m_ticker(m_ctx, m_control)
 {
+    m_control.setTicker(m_ticker);
+    m_ctx.statusChanged = [this](RunStatus status) { Q_EMIT statusChanged(status); };
     RunTimers& t = m_ctx.timers;
     connect(&t.timer1, &TickTimer::fired, this, [this] { m_ticker.mainTick(); });
     connect(&t.timer3, &TickTimer::fired, this, [this] { m_ticker.flashTick(); });
@@ -20,12 +22,11 @@ RunEngine::RunEngine(const TimeSource& time, ClockScreen& screen, SoundOutput& s
     connect(&t.timer11, &TickTimer::fired, this, [this] { m_ticker.restartTick(); });
 }
 
-void RunEngine::load(const StageSettings& stage, int timingSource)
+void RunEngine::load(int timingSource)
 {
-    m_ctx.stage = stage;
     m_ctx.run.timingSource = (timingSource >= 0 && timingSource <= 2) ? timingSource : 0;
     m_ctx.setStatus(RunStatus::Idle);
-    if (stage.longTerm())
+    if (m_ctx.stage().longTerm())
         m_ctx.timers.timer9.start();
 }
 

@@ -16,8 +16,9 @@ struct RunState
     static constexpr int kFinishedAction = 5;
 
     int phase = kNoPrompt; // current alert phase, 7 = no prompt
-    bool finished = false; // the counters no longer measure time
-    int endAction = 0;     // 0 overtime, 1 stop, 2 reset, 3 next stage; 5 once finished is seen
+    bool finished = false; // the run is closed: its record is written and its counters stopped
+    int endAction = 0;     // 0 overtime, 1 stop, 2 reset, 3 next stage; 5 once stopped by hand
+    bool longTerm = false; // the run counts towards a due date
     int totalSeconds = 0;
     qint64 totalMs = 0;
     std::array<int, 6> alarmSeconds{};     // [1..5]: alarm 1..3, final seconds, overtime limit
@@ -31,12 +32,19 @@ struct RunState
     int flashCount = 0;                    // half-periods of flashing still to show
     int promptRefreshCount = 0;
     int restartDelay = 0;      // seconds left before the delayed restart
+    int delaySeconds = 0;      // `Delaytime` as read when the run started
     QString setDuration;       // the set duration for the timing record
     QString stageLabel;        // the stage label for the timing record
     int lastCheckedSecond = 0; // the last whole remaining second the main tick looked at
 
-    // What the main counter has left. Half a second of grace: the first tick,
-    // 500 ms in, still shows the whole duration.
+    // Where the wall clock and the tick count stood at the last measurement,
+    // to tell a step of the wall clock from time passing.
+    qint64 wallCheckTick = 0;
+    qint64 wallCheckLocalMs = 0;
+    bool wallCheckValid = false;
+
+    // What the main counter has left. Half a second of grace: the display
+    // rounds to the nearest second, so the whole duration shows first.
     qint64 remainingMs() const { return qint64(totalSeconds) * 1000 + 500 - elapsedMs[1]; }
 };
 

@@ -13,7 +13,8 @@ public:
     // MP3 and WAV files (by the extension after the last "."); other kinds
     // and missing files are ignored silently.
     virtual void PlaySoundFile(const QString& path) = 0;
-    // Stops an MP3 path, or, for a WAV path, every WAV sound (looping too).
+    // Stops an MP3 path, or, for a WAV path, every WAV sound (looping too);
+    // a loop stops with its own path whatever its kind.
     virtual void StopSoundFile(const QString& path) = 0;
     // Plays a WAV file over and over until a WAV path is stopped.
     virtual void LoopSoundFile(const QString& path) = 0;

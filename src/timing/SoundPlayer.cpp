@@ -89,18 +89,15 @@ void SoundPlayer::StopSoundFile(const QString& path)
 {
     if (path.size() <= 3 || !fileFound(path))
         return;
-    switch (soundKind(path)) {
-    case SoundKind::Mp3:
+    const SoundKind kind = soundKind(path);
+    if (kind == SoundKind::Mp3)
         discard(m_mp3Players.take(path));
-        break;
-    case SoundKind::Wav:
-        // Any WAV path stops whatever WAV sound plays, a loop included.
+    // Any WAV path stops whatever WAV sound plays, a loop included; and a
+    // loop of any other kind (a looping MP3) stops with its own path.
+    if (kind == SoundKind::Wav || m_wavPath == path) {
         discard(m_wavPlayer);
         m_wavPlayer = nullptr;
         m_wavPath.clear();
-        break;
-    case SoundKind::None:
-        break;
     }
 }
 

@@ -1,5 +1,7 @@
 #include "timing/TimeSource.h"
 
+#include "platform/BootClock.h"
+
 namespace melvanta {
 
 qint64 readTimingSource(const TimeSource& time, int source)
@@ -13,6 +15,14 @@ qint64 readTimingSource(const TimeSource& time, int source)
     default:
         return time.tickCount();
     }
+}
+
+SystemTimeSource::SystemTimeSource() : m_origin(bootClockMs())
+{}
+
+qint64 SystemTimeSource::tickCount() const
+{
+    return bootClockMs() - m_origin;
 }
 
 } // namespace melvanta

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QTime>
 
 namespace melvanta {
@@ -34,15 +33,17 @@ enum class TimingSourceKind
 // in milliseconds.
 qint64 readTimingSource(const TimeSource& time, int source);
 
+// The machine's own clocks: the tick count (which counts a suspend) and the
+// local wall clock.
 class SystemTimeSource : public TimeSource
 {
 public:
-    SystemTimeSource() { m_clock.start(); }
-    qint64 tickCount() const override { return m_clock.elapsed(); }
+    SystemTimeSource();
+    qint64 tickCount() const override;
     QDateTime now() const override { return QDateTime::currentDateTime(); }
 
 private:
-    QElapsedTimer m_clock;
+    qint64 m_origin;
 };
 
 } // namespace melvanta

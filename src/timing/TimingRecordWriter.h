@@ -1,5 +1,6 @@
 #pragma once
 
+#include "timing/RecordSink.h"
 #include "timing/RunState.h"
 
 #include <QDateTime>
@@ -12,7 +13,7 @@ class RegistryStore;
 // Appends one row to `timesum` at the end of every run while the per-user
 // value `Time_Record` is on. Never disturbs the run: a missing, locked or
 // damaged database loses only that one row.
-class TimingRecordWriter
+class TimingRecordWriter : public RecordSink
 {
 public:
     TimingRecordWriter(const RegistryStore& registry, QString databasePath);
@@ -20,7 +21,7 @@ public:
     // Writes the row for `state` (set time, used, overtime and pause times,
     // stage label). An empty `stageLabel` becomes `now` as
     // "yyyy-MM-dd hh:mm:ss" and is kept in `state`. True when a row was written.
-    bool WriteTimingRecord(RunState& state, const QDateTime& now = QDateTime::currentDateTime());
+    bool WriteTimingRecord(RunState& state, const QDateTime& now = QDateTime::currentDateTime()) override;
 
 private:
     const RegistryStore& m_registry;

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WindowFixture.h"
 #include "display/ClockFace.h"
 #include "display/ClockWindow.h"
 #include "display/LogoBox.h"
@@ -57,7 +58,8 @@ void TestClockWindow::initialClockText()
     StageSettings stage = StageSettings::defaults();
     stage.combolist = combolist;
     stage.Time_all = duration;
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     window.applyStage(stage);
     const QString text = window.clockText();
     const QTime shown = QTime::fromString(text, QStringLiteral("hh:mm:ss"));
@@ -73,7 +75,8 @@ void TestClockWindow::stageLookIsPainted()
     stage.clockFont = QStringLiteral("No Such Font 123"); // the digits must still be drawn
     stage.clockcolour = QStringLiteral("255");
     stage.highsetfour = QStringLiteral("0\\65535\\");
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     window.resize(1200, 800);
     auto expectLook = [&](const QColor& back, const QColor& digits) {
         const QImage image = window.grab().toImage();
@@ -109,7 +112,8 @@ void TestClockWindow::elementsHiddenWithoutContent()
     sandbox.writeFile(QStringLiteral("picture/notes.txt"), QByteArray("Agenda:\n1. Opening\n").repeated(50));
     StageSettings stage = StageSettings::defaults();
     stage.logopicture = QStringLiteral("good.png");
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     window.applyStage(stage);
     QVERIFY(!window.mainTitle()->isHidden() && !window.logoBox()->isHidden());
 
@@ -141,7 +145,8 @@ void TestClockWindow::storedPositionPlacesTheButton()
     file.write(QStringLiteral("clocksite"), QStringLiteral("picturetop10"), profile.section(QLatin1Char(' '), 1, 1));
     RegistryStore().setNumber(QStringLiteral("pictureleft10"), 1500);
     RegistryStore().setNumber(QStringLiteral("picturetop10"), 1200);
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     window.applyStage(StageSettings::defaults());
     QCOMPARE(window.button(0)->pos(), window.twipsScale().toPixels(expected));
 }
@@ -164,7 +169,8 @@ void TestClockWindow::buttonsFollowTheRunState()
     QFETCH(int, status);
     QFETCH(QString, enabled);
     TestSandbox sandbox;
-    ClockWindow window;
+    WindowFixture screen;
+    ClockWindow& window = screen.window;
     window.applyStage(StageSettings::defaults());
     // Come from the other side, so that every button has to change.
     window.setCommandState(CommandState::forStatus(

@@ -1,9 +1,12 @@
 #include "TestSupport.h"
+#include "WindowFixture.h"
 #include "display/ClockWindow.h"
 #include "display/MarqueeStep.h"
 #include "display/MenuHost.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
+#include "storage/StageSettingsStore.h"
+#include "display/ClockFace.h"
 #include "support/Choosers.h"
 
 #include <QLabel>
@@ -13,6 +16,15 @@
 using namespace melvanta;
 
 namespace {
+
+const StageField& fieldNamed(const char* name)
+{
+    for (const StageField& field : stageFields()) {
+        if (qstrcmp(field.name, name) == 0)
+            return field;
+    }
+    return stageFields().front();
+}
 
 QString stored(const TestSandbox& sandbox, const QString& key)
 {
@@ -35,7 +47,8 @@ struct Screen
         window.showOvertimeText(QStringLiteral("00:12"));
     }
     MenuHost host;
-    ClockWindow window;
+    WindowFixture fixture;
+    ClockWindow& window = fixture.window;
 };
 
 // A left-button drag by (-60, 40); each event is aimed at where the widget stands by then.
@@ -86,7 +99,7 @@ private slots:
         ClockWindow& window = screen.window;
         StageSettings stage = window.stage();
         window.setDynamicText(QStringLiteral("欢迎各位来宾莅临指导"));
-        window.refreshStage(stage, QStringLiteral("05:00"));
+        window.refreshStage(QStringLiteral("05:00"));
         const TwipsScale scale = window.twipsScale();
         QCOMPARE(window.textBox(4)->width(), scale.xToPixels(3000));
         QCOMPARE(window.marqueeTimer()->interval(), 20);
@@ -94,7 +107,8 @@ private slots:
         QTRY_VERIFY(window.textLine(4)->x() <= before - 2 * scale.xToPixels(100) + 1);
 
         stage.checkthree = QStringLiteral("010111"); // switched off: the next step hides the box and stops
-        window.refreshStage(stage, QStringLiteral("05:00"));
+        window.currentStage().replace(stage);
+        window.refreshStage(QStringLiteral("05:00"));
         QTRY_VERIFY(!window.isMarqueeRunning());
         QVERIFY(window.textBox(4)->isHidden());
     }
@@ -174,17 +188,26 @@ private slots:
         QTest::addColumn<int>("target");
         QTest::addColumn<int>("item");
         QTest::addColumn<QString>("family");                       // "-": the chooser is cancelled
-        QTest::addColumn<QStringList>("saved");                    // name=value in the per-user store
+        QTest::addColumn<bool>("stored");                          // the per-user store holds a whole stage beforehand
+        QTest::addColumn<QStringList>("saved");                    // name=value that changed in the per-user store
         const QString magenta = QStringLiteral("colour=16711935"); // R | G << 8 | B << 16
-        QTest::newRow("font cancelled") << 5 << int(MenuHost::SetFont) << "-" << QStringList();
-        QTest::newRow("colour cancelled") << 2 << int(MenuHost::SetColour) << "-" << QStringList();
-        QTest::newRow("clock colour") << 5 << int(MenuHost::SetColour) << "宋体" << QStringList{"clock" + magenta};
+        QTest::newRow("font cancelled") << 5 << int(MenuHost::SetFont) << "-" << true << QStringList();
+        QTest::newRow("colour cancelled") << 2 << int(MenuHost::SetColour) << "-" << true << QStringList();
+        QTest::newRow("clock colour") << 5 << int(MenuHost::SetColour) << "宋体" << true
+                                      << QStringList{"clock" + magenta};
         QTest::newRow("clock font, unknown family")
-            << 5 << int(MenuHost::SetFont) << "NoSuchFamily"
+            << 5 << int(MenuHost::SetFont) << "NoSuchFamily" << true
             << QStringList{"clockFont=宋体", "clock" + magenta, "sizethree=90/80/77/100/30/30/"};
         QTest::newRow("date line colour")
-            << 2 << int(MenuHost::SetColour) << "宋体" << QStringList{"stagefont=宋体", "stage" + magenta};
-        QTest::newRow("subtitle font, on screen only") << 1 << int(MenuHost::SetFont) << "Sans" << QStringList();
+            << 2 << int(MenuHost::SetColour) << "宋体" << true << QStringList{"stagefont=宋体", "stage" + magenta};
+        QTest::newRow("subtitle font, on screen only")
+            << 1 << int(MenuHost::SetFont) << "Sans" << true << QStringList();
+        // A fresh installation: the look goes in with the whole current stage.
+        QTest::newRow("clock colour, fresh store")
+            << 5 << int(MenuHost::SetColour) << "宋体" << false << QStringList{"clock" + magenta};
+        QTest::newRow("date line font, fresh store")
+            << 2 << int(MenuHost::SetFont) << "宋体" << false
+            << QStringList{"sizethree=90/80/150/77/30/30/", "stagefont=宋体", "stage" + magenta};
     }
 
     void elementMenuLooks()
@@ -192,8 +215,14 @@ private slots:
         QFETCH(int, target);
         QFETCH(int, item);
         QFETCH(QString, family);
+        QFETCH(bool, stored);
         QFETCH(QStringList, saved);
         TestSandbox sandbox;
+        const StageSettings defaults = StageSettings::defaults();
+        if (stored) {
+            RegistryStore registry;
+            SaveStageSettings(registry, defaults);
+        }
         Screen screen;
         ClockWindow& window = screen.window;
         const QColor before = window.targetColour(target);
@@ -203,13 +232,50 @@ private slots:
         screen.host.elementItem(item)->trigger();
 
         QCOMPARE(window.targetColour(target), cancelled ? before : QColor(Qt::magenta));
-        QStringList actual;
-        for (const char* name : {"clockFont", "clockcolour", "sizethree", "stagefont", "stagecolour"}) {
-            if (const auto value = RegistryStore().text(QLatin1String(name)))
-                actual << QLatin1String(name) + QLatin1Char('=') + *value;
-        }
-        QCOMPARE(actual, saved);
         QCOMPARE(window.targetFont(target).pointSize() == 77, !cancelled && item == MenuHost::SetFont);
+        RegistryStore registry;
+        QCOMPARE(HoldsStageSettings(registry), stored || !saved.isEmpty());
+        QStringList changed;
+        for (const char* name : {"clockFont", "clockcolour", "sizethree", "stagefont", "stagecolour"}) {
+            const QString value = registry.text(QLatin1String(name)).value_or(QString());
+            if (HoldsStageSettings(registry) && value != fieldText(defaults, fieldNamed(name)))
+                changed << QLatin1String(name) + QLatin1Char('=') + value;
+        }
+        QCOMPARE(changed.join(QLatin1Char(' ')), saved.join(QLatin1Char(' ')));
+        // What the store holds is what the next start shows.
+        if (!saved.isEmpty()) {
+            QCOMPARE(LoadStageSettings(registry).clockcolour, window.stage().clockcolour);
+            QCOMPARE(LoadStageSettings(registry).sizethree, window.stage().sizethree);
+        }
+    }
+
+    // A box takes the width of each new text, also one just as long.
+    void clockBoxFitsEveryText()
+    {
+        TestSandbox sandbox;
+        Screen screen;
+        ClockWindow& window = screen.window;
+        window.showClockText(QStringLiteral("00:00"));
+        const int digits = window.clockFace()->width();
+        window.showEndText(QStringLiteral("时间已到！"));
+        const QFontMetrics metrics(window.clockFace()->faceFont());
+        QVERIFY(window.clockFace()->width() > digits);
+        QVERIFY(window.clockFace()->width() >= metrics.horizontalAdvance(QStringLiteral("时间已到！")));
+    }
+
+    // While adjusting, every button can be moved, also those a run disables.
+    void adjustingEnablesEveryButton()
+    {
+        TestSandbox sandbox;
+        Screen screen;
+        ClockWindow& window = screen.window;
+        window.setCommandState(CommandState::forStatus(RunStatus::Running));
+        QVERIFY(!window.button(0)->isEnabled() && !window.button(4)->isEnabled());
+        window.SetAdjustMode(1);
+        for (int i = 0; i < kButtonCount; ++i)
+            QVERIFY(window.button(i)->isEnabled());
+        window.SetAdjustMode(0);
+        QVERIFY(!window.button(0)->isEnabled() && window.button(1)->isEnabled());
     }
 };
 

@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "display/MenuHost.h"
-#include "storage/RegistryStore.h"
+#include "storage/ProgramStores.h"
 
 #include <QMenu>
 #include <QtTest>
@@ -63,8 +63,9 @@ void TestMenuHost::timingSourceFromClockmode()
     TestSandbox sandbox;
     if (!clockmode.isEmpty())
         RegistryStore().setText(QStringLiteral("clockmode"), clockmode);
+    ProgramStores stores(sandbox.programFolder());
     MenuHost host;
-    host.load(StageSettings::defaults());
+    host.load(stores, StageSettings::defaults());
     QCOMPARE(host.timingSource(), source);
 }
 

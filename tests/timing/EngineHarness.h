@@ -1,6 +1,7 @@
 #pragma once
 
 #include "TestSupport.h"
+#include "core/CurrentStage.h"
 #include "core/ProgramFolder.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
@@ -19,6 +20,7 @@
 #include <QUuid>
 
 #include <array>
+#include <functional>
 #include <memory>
 
 // A clock that only moves when the test says so. The tick count and the
@@ -61,6 +63,9 @@ public:
     bool overtimeVisible = false;
     bool promptVisible = true;
     bool marqueeRunning = false;
+    // Every text the clocks showed, with the tick count at which it came.
+    QList<std::pair<qint64, QString>> clockLog;
+    const melvanta::TimeSource* clock = nullptr;
     int refreshes = 0;
     int clockHides = 0;
     QString shownClock; // what the main clock shows now
@@ -69,11 +74,18 @@ public:
     {
         clockTexts << text;
         shownClock = text;
+        log(text);
     }
     void showOvertimeText(const QString& text) override
     {
         overtimeTexts << text;
         overtimeVisible = true;
+        log(text);
+    }
+    void log(const QString& text)
+    {
+        if (clock && (clockLog.isEmpty() || clockLog.last().second != text))
+            clockLog.append({clock->tickCount(), text});
     }
     void showEndText(const QString& text) override
     {
@@ -94,7 +106,7 @@ public:
     bool isClockVisible() const override { return clockVisible; }
     void setOvertimeClockVisible(bool visible) override { overtimeVisible = visible; }
     bool isOvertimeClockVisible() const override { return overtimeVisible; }
-    void refreshStage(const melvanta::StageSettings&, const QString& initialClockText) override
+    void refreshStage(const QString& initialClockText) override
     {
         ++refreshes;
         overtimeVisible = false;
@@ -106,6 +118,7 @@ public:
     {
         dateLines << dateLine;
         longTermClocks << clockText;
+        log(clockText);
     }
     void setMarqueeRunning(bool running) override { marqueeRunning = running; }
     void setCommandState(const melvanta::CommandState& state) override { commands = state; }
@@ -122,21 +135,21 @@ public:
     void LoopSoundFile(const QString& path) override { log << "loop " + QFileInfo(path).fileName(); }
 };
 
-// Stored stages as the stage submenu would offer them: choosing one writes
-// its record to the per-user store and remembers its position.
+// Stored stages as the stage submenu would offer them: choosing one makes
+// it the current stage and remembers its position.
 class FakeStageList : public melvanta::StageList
 {
 public:
     QList<melvanta::StageSettings> stages;
     int checked = -1;
     QString profilePath;
+    melvanta::CurrentStage* current = nullptr;
     int count() const override { return stages.size(); }
     int checkedIndex() const override { return checked; }
     void choose(int index) override
     {
         checked = index;
-        melvanta::RegistryStore registry;
-        melvanta::SaveStageSettings(registry, stages.at(index));
+        current->replace(stages.at(index));
         melvanta::ProfileFile(profilePath)
             .write(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QString::number(index + 1));
     }
@@ -150,28 +163,41 @@ class EngineHarness
 public:
     explicit EngineHarness(const melvanta::StageSettings& stage, int timingSource = 0,
                            QDateTime wallClock = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0)))
-        : time(std::move(wallClock))
+        : time(std::move(wallClock)), current(stage)
     {
         sandbox.installDataFiles();
+        screen.clock = &time;
         registry.setNumber(QStringLiteral("Time_Record"), 1);
-        melvanta::SaveStageSettings(registry, stage);
-        engine = std::make_unique<melvanta::RunEngine>(time, screen, sound, records, registry, profilePath());
-        engine->load(stage, timingSource);
+        engine = std::make_unique<melvanta::RunEngine>(time, current, screen, sound, records, registry, profilePath());
+        engine->load(timingSource);
+    }
+
+    // Makes `list` the engine's stored stages, with `first` chosen.
+    void useStageList(FakeStageList& list, int first)
+    {
+        list.profilePath = profilePath();
+        list.current = &current;
+        engine->setStageList(&list);
+        list.choose(first);
     }
 
     QString profilePath() const { return sandbox.filePath(QStringLiteral("TimeData.db")); }
     melvanta::ProfileFile profile() const { return melvanta::ProfileFile(profilePath()); }
 
-    // Moves the clock on by `ms`, firing every timer that falls due on the way.
+    // Moves the clock on by `ms`, firing every timer that falls due on the
+    // way, each `lateBy()` ms after it was due (a busy machine).
     void advance(qint64 ms)
     {
         const qint64 target = time.tickCount() + ms;
         while (melvanta::TickTimer* next = nextDue(target)) {
-            time.advance(qMax<qint64>(0, next->dueAt() - time.tickCount())); // an overdue timer fires now
+            const qint64 late = lateBy ? lateBy() : 0;
+            const qint64 at = qMin(target, qMax(time.tickCount(), next->dueAt() + late));
+            time.advance(at - time.tickCount()); // an overdue timer fires now
             next->fireNow();
         }
         time.advance(target - time.tickCount());
     }
+    std::function<qint64()> lateBy;
 
     // Presses start and lets the deferred start run.
     void start()
@@ -203,6 +229,7 @@ public:
 
     TestSandbox sandbox;
     FakeTimeSource time;
+    melvanta::CurrentStage current;
     RecordingScreen screen;
     RecordingSound sound;
     melvanta::RegistryStore registry;

@@ -98,6 +98,17 @@ private slots:
         QVERIFY(finished.isEmpty());
     }
 
+    // A looping MP3 (a final-seconds sound may be one) stops with its own path.
+    void mp3LoopStopsWithItsPath()
+    {
+        const QString path = m_sandbox.writeFile(QStringLiteral("sounds/final.mp3"), fileBytes(kMp3));
+        m_player->LoopSoundFile(path);
+        QTest::qWait(2500); // past the end of the 1 s tone
+        QVERIFY(m_player->isPlaying(path));
+        m_player->StopSoundFile(path);
+        QVERIFY(!m_player->isPlaying(path) && !m_player->isWavPlaying());
+    }
+
     // No sound and no "finished"; a file that is no sound fails in the backend.
     void silent_data()
     {

@@ -1,4 +1,4 @@
-#include "core/StartupGate.h"
+#include "storage/StartupGate.h"
 
 #include "core/Encodings.h"
 #include "core/ProgramFolder.h"

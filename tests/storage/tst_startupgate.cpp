@@ -1,5 +1,5 @@
 #include "TestSupport.h"
-#include "core/StartupGate.h"
+#include "storage/StartupGate.h"
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 

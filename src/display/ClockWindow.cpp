@@ -8,7 +8,9 @@
 #include "display/ElementDragger.h"
 #include "display/ElementMenuController.h"
 #include "display/LogoBox.h"
+#include "display/MarqueeLine.h"
 #include "display/MenuHost.h"
+#include "display/TextLines.h"
 #include "storage/ProgramStores.h"
 #include "timing/TimeText.h"
 
@@ -17,7 +19,6 @@
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
-#include <QLocale>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
@@ -31,19 +32,6 @@ namespace {
 const QString kFallbackFont = QStringLiteral("宋体");
 const std::array<const char*, kButtonCount> kButtonCaptions{" 开始 ", " 停止 ", " 暂停 ", " 设置 ", " 退出 "};
 constexpr int kButtonPoints = 12;
-// What an empty text line shows while the elements are being adjusted.
-const std::array<const char*, 5> kPlaceholders{"主标题", "副标题", "系统日期", "提示文字", "动态文本"};
-
-QString placeholder(int line)
-{
-    return QString::fromUtf8(kPlaceholders[line]);
-}
-
-QString weekdayText()
-{
-    return QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd"));
-}
-
 QString acceptedFont(const QString& family)
 {
     return QFontDatabase::hasFamily(family) ? family : kFallbackFont;
@@ -63,22 +51,6 @@ void setTextColour(QWidget* widget, const QColor& colour)
     palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
     widget->setPalette(palette);
 }
-
-struct LineLook
-{
-    QString StageSettings::*font;
-    QString StageSettings::*colour;
-    SizeField size;
-};
-
-// Font, colour and size fields of the text lines 0 ... 4.
-const std::array<LineLook, 5> kLineLooks{{
-    {&StageSettings::firstfont, &StageSettings::firstcolour, SizeField::MainTitle},
-    {&StageSettings::secondfont, &StageSettings::secondcolour, SizeField::Subtitle},
-    {&StageSettings::stagefont, &StageSettings::stagecolour, SizeField::DateLine},
-    {&StageSettings::textfont, &StageSettings::textcolour, SizeField::Prompt},
-    {&StageSettings::rollfont, &StageSettings::rollcolour, SizeField::DynamicText},
-}};
 
 } // namespace
 
@@ -104,20 +76,8 @@ ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* pa
     // Hovering back onto the background takes the highlight off the buttons.
     setMouseTracking(true);
 
-    m_lines[0] = new QLabel(this);
-    for (int i = 1; i < 5; ++i) {
-        // No fill: the text stands on the window's own background.
-        m_boxes[i] = new QFrame(this);
-        m_boxes[i]->setFrameStyle(QFrame::NoFrame);
-        m_boxes[i]->setObjectName(QStringLiteral("Picture6_%1").arg(i));
-        m_boxes[i]->hide();
-        m_lines[i] = new QLabel(m_boxes[i]);
-    }
-    for (int i = 0; i < 5; ++i) {
-        m_lines[i]->setObjectName(QStringLiteral("Label2_%1").arg(i));
-        m_lines[i]->setTextFormat(Qt::PlainText);
-        m_lines[i]->setFont(QFont(i == 4 ? QStringLiteral("新宋体") : kFallbackFont));
-    }
+    m_text = new TextLines(
+        *this, stage, [this] { return twipsScale(); }, [this](int element) { placeElement(element); });
 
     m_clock->setObjectName(QStringLiteral("Picture1"));
     m_overtime->setObjectName(QStringLiteral("Picture4"));
@@ -129,9 +89,6 @@ ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* pa
     m_restartNotice->hide();
 
     createButtons();
-    m_marqueeLine = new MarqueeLine(
-        m_lines[kDynamicTextElement], [this] { return twipsScale(); }, this);
-    connect(m_marqueeLine, &MarqueeLine::stepDue, this, &ClockWindow::stepMarquee);
 
     // Every element can be dragged and offers its menu.
     m_dragger = new ElementDragger(*this);
@@ -194,7 +151,6 @@ void ClockWindow::refreshStage(const QString& initialClockText)
 void ClockWindow::applyStageLook(const QString& initialClockText)
 {
     m_overtimePoints = 0;
-    m_marqueeLine->readSettings(m_stores.profile());
     applyElements(initialClockText);
     applyLogo();
     backgroundupdate(0); // lays the window out as well
@@ -215,22 +171,7 @@ void ClockWindow::setMenuHost(MenuHost* host)
 void ClockWindow::applyElements(const QString& clockText)
 {
     const StageSettings& settings = stage();
-    const std::array<QString, 5> texts{settings.firsttext, settings.secondtext, QString(), QString(), m_dynamicText};
-    for (int i = 0; i < 5; ++i) {
-        QLabel* line = m_lines[i];
-        QFont font(acceptedFont(settings.*kLineLooks[i].font));
-        font.setPointSize(settings.size(kLineLooks[i].size));
-        line->setFont(font);
-        setTextColour(line, screenColour(settings.*kLineLooks[i].colour));
-        line->setText(texts[i]);
-        line->setAccessibleName(texts[i]);
-        line->adjustSize();
-    }
-    m_lines[0]->setVisible(!texts[0].isEmpty());
-    m_boxes[1]->setVisible(!texts[1].isEmpty());
-    m_boxes[2]->hide();
-    m_boxes[3]->hide();
-    setDynamicText(m_dynamicText);
+    m_text->applyStage(m_stores.profile());
 
     const int clockPoints = settings.size(SizeField::Clock);
     const QString clockFont = acceptedFont(settings.clockFont);
@@ -249,8 +190,6 @@ void ClockWindow::applyElements(const QString& clockText)
     m_restartNotice->setFont(noticeFont);
     setTextColour(m_restartNotice, screenColour(settings.textcolour));
     m_restartNotice->hide();
-    if (m_adjusting)
-        showPlaceholders(true);
 }
 
 void ClockWindow::applyLogo()
@@ -301,7 +240,7 @@ void ClockWindow::relayout()
             m_stored[element] = readStoredPosition(element, profile, m_stores.registry());
     }
     for (int line = 1; line < 5; ++line)
-        fitBox(line);
+        m_text->fitBox(line);
     for (int element = 0; element < kElementSlots; ++element) {
         if (elementWidget(element))
             placeElement(element);
@@ -311,29 +250,15 @@ void ClockWindow::relayout()
         m_menuHost->setWindowMinimised(isMinimized());
 }
 
-void ClockWindow::fitBox(int line)
-{
-    QLabel* label = m_lines[line];
-    label->adjustSize();
-    if (line == kDynamicTextElement) {
-        m_boxes[line]->resize(m_marqueeLine->boxWidthPixels(), label->height());
-        m_marqueeLine->placeText();
-    } else if (line > 0 && m_boxes[line]) {
-        label->move(0, 0);
-        m_boxes[line]->resize(label->size());
-    }
-}
-
 QWidget* ClockWindow::elementWidget(int element) const
 {
     switch (element) {
     case kMainTitleElement:
-        return m_lines[0];
     case kSubtitleElement:
     case kDateLineElement:
     case kPromptElement:
     case kDynamicTextElement:
-        return m_boxes[element];
+        return m_text->box(element);
     case kClockElement:
         return m_clock;
     case kLogoElement:
@@ -347,9 +272,39 @@ QWidget* ClockWindow::elementWidget(int element) const
     }
 }
 
+QLabel* ClockWindow::textLine(int line) const
+{
+    return m_text->line(line);
+}
+
 QWidget* ClockWindow::textBox(int line) const
 {
-    return line == 0 ? m_lines[0] : m_boxes.at(line);
+    return m_text->box(line);
+}
+
+const MarqueeSettings& ClockWindow::marquee() const
+{
+    return m_text->marquee().settings();
+}
+
+const QTimer* ClockWindow::marqueeTimer() const
+{
+    return m_text->marquee().timer();
+}
+
+bool ClockWindow::isMarqueeRunning() const
+{
+    return m_text->marquee().isRunning();
+}
+
+QString ClockWindow::dynamicText() const
+{
+    return m_text->dynamicText();
+}
+
+void ClockWindow::refreshPrompt()
+{
+    m_text->setPrompt(m_text->prompt());
 }
 
 void ClockWindow::placeElement(int element)
@@ -426,104 +381,37 @@ void ClockWindow::showEndText(const QString& text)
 
 void ClockWindow::setPromptText(const QString& text)
 {
-    m_promptText = text;
-    QString shown = text;
-    if (stage().longTerm() && stage().promptShowsWeekday())
-        shown = weekdayText();
-    if (shown.isEmpty() && m_adjusting)
-        shown = placeholder(kPromptElement);
-    m_lines[kPromptElement]->setText(shown);
-    m_lines[kPromptElement]->setAccessibleName(shown);
-    fitBox(kPromptElement);
-    placeElement(kPromptElement);
-    m_boxes[kPromptElement]->setVisible(!shown.isEmpty());
+    m_text->setPrompt(text);
 }
 
 void ClockWindow::setPromptVisible(bool visible)
 {
-    m_boxes[kPromptElement]->setVisible(visible && !m_lines[kPromptElement]->text().isEmpty());
+    m_text->setPromptVisible(visible);
 }
 
 void ClockWindow::setDateLine(const QString& text)
 {
-    m_lines[kDateLineElement]->setText(text);
-    m_lines[kDateLineElement]->setAccessibleName(text);
-    fitBox(kDateLineElement);
-    placeElement(kDateLineElement);
-    // The date line belongs to long-term timing only.
-    m_boxes[kDateLineElement]->setVisible(!text.isEmpty() && stage().longTerm());
+    m_text->setDateLine(text);
 }
 
 void ClockWindow::setDynamicText(const QString& text)
 {
-    QLabel* label = m_lines[kDynamicTextElement];
-    m_dynamicText = text;
-    label->setText(text);
-    label->setAccessibleName(text);
-    label->adjustSize();
-    m_marqueeLine->restartText();
-    fitBox(kDynamicTextElement);
-    placeElement(kDynamicTextElement);
-    dongtaiRefresh(kDynamicTextElement);
+    m_text->setDynamicText(text);
 }
 
 void ClockWindow::setMarqueeRunning(bool running)
 {
-    m_marqueeLine->setRunning(running);
+    m_text->marquee().setRunning(running);
 }
 
 void ClockWindow::stepMarquee()
 {
-    QFrame* box = m_boxes[kDynamicTextElement];
-    if (!stage().showDynamicText() || m_lines[kDynamicTextElement]->text().isEmpty()) {
-        box->hide();
-        m_marqueeLine->setRunning(false);
-        return;
-    }
-    dongtaiRefresh(kDynamicTextElement);
-    if (m_marqueeLine->advance())
-        box->show();
+    m_text->stepMarquee();
 }
 
 void ClockWindow::dongtaiRefresh(int index)
 {
-    if (index < kSubtitleElement || index > kDynamicTextElement)
-        return;
-    const StageSettings& settings = stage();
-    QLabel* label = m_lines[index];
-    QFrame* box = m_boxes[index];
-    label->adjustSize();
-    if (!label->text().isEmpty()) {
-        switch (index) {
-        case kDateLineElement:
-            box->resize(label->size());
-            if (!settings.longTerm()) {
-                box->hide();
-                return;
-            }
-            break;
-        case kPromptElement:
-            if (settings.longTerm() && settings.promptShowsWeekday()) {
-                label->setText(weekdayText());
-                label->setAccessibleName(label->text());
-                label->adjustSize();
-            }
-            box->resize(label->size());
-            break;
-        case kDynamicTextElement:
-            box->resize(m_marqueeLine->boxWidthPixels(), label->height());
-            if (!settings.showDynamicText() && !m_adjusting && label->text() != placeholder(index)) {
-                box->hide();
-                return;
-            }
-            break;
-        default:
-            box->resize(label->size());
-            break;
-        }
-    }
-    box->setVisible(!label->text().isEmpty());
-    box->update();
+    m_text->refresh(index);
 }
 
 void ClockWindow::SetAdjustMode(int state)
@@ -532,39 +420,10 @@ void ClockWindow::SetAdjustMode(int state)
     m_adjusting = on;
     if (m_menuHost)
         m_menuHost->commandItem(MenuHost::AllowAdjusting)->setChecked(on);
-    showPlaceholders(on);
+    m_text->setAdjusting(on);
     if (!on && !m_logo->hasPicture() && !m_logo->hasVideo())
         m_logo->hide();
     applyButtonStates();
-}
-
-void ClockWindow::showPlaceholders(bool on)
-{
-    for (int line = 0; line < 5; ++line) {
-        QLabel* label = m_lines[line];
-        QWidget* shown = line == 0 ? static_cast<QWidget*>(label) : m_boxes[line];
-        if (!on) {
-            if (label->text() == placeholder(line)) {
-                label->clear();
-                label->setAccessibleName(QString());
-                shown->hide();
-            }
-            continue;
-        }
-        // The date line exists only in long-term timing.
-        if (!label->text().isEmpty() || (line == kDateLineElement && !stage().longTerm()))
-            continue;
-        label->setText(placeholder(line));
-        label->setAccessibleName(label->text());
-        fitBox(line);
-        if (line == kDynamicTextElement) {
-            m_marqueeLine->centreText();
-            m_marqueeLine->placeText();
-        }
-        placeElement(line);
-        shown->show();
-        dongtaiRefresh(line);
-    }
 }
 
 void ClockWindow::showRestartDelay(int seconds)
@@ -678,7 +537,7 @@ QWidget* ClockWindow::targetWidget(int target) const
 QFont ClockWindow::targetFont(int target) const
 {
     if (target >= kMainTitleElement && target <= kDynamicTextElement)
-        return m_lines[target]->font();
+        return textLine(target)->font();
     if (target == kClockTarget)
         return m_clock->faceFont();
     if (target == kOvertimeClockTarget)
@@ -689,7 +548,7 @@ QFont ClockWindow::targetFont(int target) const
 QColor ClockWindow::targetColour(int target) const
 {
     if (target >= kMainTitleElement && target <= kDynamicTextElement)
-        return m_lines[target]->palette().color(QPalette::WindowText);
+        return textLine(target)->palette().color(QPalette::WindowText);
     if (target == kClockTarget)
         return m_clock->textColour();
     if (target == kOvertimeClockTarget)

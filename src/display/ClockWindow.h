@@ -2,7 +2,7 @@
 
 #include "core/StageSettings.h"
 #include "display/ElementLayout.h"
-#include "display/MarqueeLine.h"
+#include "display/MarqueeStep.h"
 #include "display/WindowBackground.h"
 #include "timing/ClockScreen.h"
 
@@ -12,8 +12,8 @@
 
 #include <array>
 
-class QFrame;
 class QLabel;
+class QTimer;
 
 namespace melvanta {
 
@@ -24,6 +24,7 @@ class ElementMenuController;
 class LogoBox;
 class MenuHost;
 class ProgramStores;
+class TextLines;
 
 // The element menu acts on the element last pressed: the text lines 0 ... 4,
 // then these. Two of them are numbered differently from where their places
@@ -92,14 +93,14 @@ public:
 
     // The dynamic text line; hidden when empty or switched off by the stage.
     void setDynamicText(const QString& text);
-    QString dynamicText() const { return m_dynamicText; }
+    QString dynamicText() const;
     // Fits the box of text line 1 ... 4 to its text (the dynamic text's box
     // keeps the marquee width) and shows it when it has something to show.
     void dongtaiRefresh(int index);
     // One step of the marquee; the marquee timer runs it.
     void stepMarquee();
-    const MarqueeSettings& marquee() const { return m_marqueeLine->settings(); }
-    const QTimer* marqueeTimer() const { return m_marqueeLine->timer(); }
+    const MarqueeSettings& marquee() const;
+    const QTimer* marqueeTimer() const;
 
     // Element adjusting: on (1) the elements can be dragged, empty text
     // lines show their names and all five buttons are enabled; anything
@@ -108,7 +109,7 @@ public:
     void SetAdjustMode(int state);
     void setAdjusting(bool on) { SetAdjustMode(on ? 1 : 0); }
     bool isAdjusting() const { return m_adjusting; }
-    bool isMarqueeRunning() const { return m_marqueeLine->isRunning(); }
+    bool isMarqueeRunning() const;
     void setButtonsShown(bool shown);
     bool buttonsShown() const { return m_buttonsShown; }
 
@@ -118,10 +119,10 @@ public:
     QString clockText() const;
     ClockFace* clockFace() const { return m_clock; }
     ClockFace* overtimeFace() const { return m_overtime; }
-    QLabel* mainTitle() const { return m_lines[0]; }
+    QLabel* mainTitle() const { return textLine(0); }
     // Text lines 0 ... 4 (main title, subtitle, date line, prompt, dynamic
     // text) and the boxes of lines 1 ... 4 (line 0 has no box: itself).
-    QLabel* textLine(int line) const { return m_lines.at(line); }
+    QLabel* textLine(int line) const;
     QWidget* textBox(int line) const;
     LogoBox* logoBox() const { return m_logo; }
     QLabel* button(int index) const { return m_buttons.at(index); }
@@ -148,7 +149,7 @@ public:
     // A size chosen for the overtime clock alone (0: the clock's size).
     void setOvertimePoints(int points) { m_overtimePoints = points; }
     // The prompt line shows the week day in long-term timing, as the stage says.
-    void refreshPrompt() { setPromptText(m_promptText); }
+    void refreshPrompt();
 
 Q_SIGNALS:
     // The window has been painted for the first time.
@@ -170,15 +171,12 @@ private:
     void applyStageLook(const QString& initialClockText);
     void applyElements(const QString& clockText);
     void applyLogo();
-    void fitBox(int line);
     void placeRestartNotice();
     void applyButtonStates();
-    void showPlaceholders(bool on);
 
     ProgramStores& m_stores;
     CurrentStage& m_stage;
-    std::array<QLabel*, 5> m_lines{};
-    std::array<QFrame*, 5> m_boxes{}; // [0] unused
+    TextLines* m_text = nullptr;
     ClockFace* m_clock;
     ClockFace* m_overtime;
     LogoBox* m_logo;
@@ -187,14 +185,11 @@ private:
     QPointer<MenuHost> m_menuHost;
     ElementMenuController* m_elementMenu = nullptr;
     ElementDragger* m_dragger = nullptr;
-    MarqueeLine* m_marqueeLine = nullptr;
 
     WindowBackground m_background;
     std::array<StoredPosition, kElementSlots> m_stored{};
     CommandState m_commands;
     QSize m_screenTwips;
-    QString m_dynamicText;
-    QString m_promptText;
     int m_overtimePoints = 0;
     int m_menuTarget = -1;
     bool m_clockCentredForEnd = false;

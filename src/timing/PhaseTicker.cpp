@@ -359,6 +359,9 @@ void PhaseTicker::stopByCommand()
         run.accumulatedMs[1] += timeSinceMark(m_ctx);
     } else if (run.activeCounter == 1) {
         run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
+        // A stop that comes after the limit, before its tick, ends at the limit.
+        if (overtimeLimited())
+            run.elapsedMs[2] = qMin<qint64>(run.elapsedMs[2], qint64(run.alarmSeconds[5]) * 1000);
         run.counterMs = run.elapsedMs[2];
         Label_change(runTimeText(run.counterMs));
         run.accumulatedMs[2] = run.elapsedMs[2];
@@ -387,15 +390,19 @@ void PhaseTicker::overtimeTick()
     }
     run.elapsedMs[2] = measureElapsed(m_ctx, Counter::Overtime);
     run.counterMs = run.elapsedMs[2];
-    const StageSettings& stage = m_ctx.stage();
     // The limit is reached at its second or later, so a late tick cannot miss it.
-    if (stage.overtimeEnabled() && run.alarmSeconds[5] >= 1 && run.endAction == int(EndAction::Overtime) &&
-        run.counterMs / 1000 >= run.alarmSeconds[5]) {
+    if (overtimeLimited() && run.counterMs / 1000 >= run.alarmSeconds[5]) {
         overtimeLimitReached();
         return;
     }
     Label_change(runTimeText(run.counterMs));
     timers.timer4.start(nextOvertimeDelay());
+}
+
+bool PhaseTicker::overtimeLimited() const
+{
+    const RunState& run = m_ctx.run;
+    return m_ctx.stage().overtimeEnabled() && run.alarmSeconds[5] >= 1 && run.endAction == int(EndAction::Overtime);
 }
 
 void PhaseTicker::overtimeLimitReached()

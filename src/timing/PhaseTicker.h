@@ -49,6 +49,7 @@ private:
     void startEndPhase();
     void showEndTextInsteadOfPrompt(bool evenWhenEmpty);
     bool closeRun();
+    bool overtimeLimited() const;
     void overtimeLimitReached();
     void finishLongTerm();
     void showLongTermEnded();

@@ -150,11 +150,12 @@ void RunController::deferredStart()
 {
     RunTimers& timers = m_ctx.timers;
     timers.timer5.stop();
+    // A long-term run may have begun meanwhile; it goes on.
+    if (m_ctx.underWay())
+        return;
     timers.timer9.stop();
     timers.timer10.stop();
     timers.timer11.stop();
-    if (m_ctx.underWay())
-        return;
     RunState& run = m_ctx.run;
     run.elapsedMs[1] = 0;
     run.counterMs = 0;

@@ -155,6 +155,35 @@ public:
     }
 };
 
+// The engine's timer that falls due first, no later than `limit`.
+inline melvanta::TickTimer* nextDueTimer(melvanta::RunEngine& engine, qint64 limit)
+{
+    melvanta::RunTimers& t = engine.timers();
+    const std::array<melvanta::TickTimer*, 8> all{&t.timer5,  &t.timer9, &t.timer1, &t.timer4,
+                                                  &t.timer10, &t.timer3, &t.timer7, &t.timer11};
+    melvanta::TickTimer* best = nullptr;
+    for (melvanta::TickTimer* timer : all) {
+        if (timer->isActive() && timer->dueAt() <= limit && (!best || timer->dueAt() < best->dueAt()))
+            best = timer;
+    }
+    return best;
+}
+
+// Moves the fake clock on by `ms`, firing the engine's timers as the event
+// loop would when they fall due, each `lateBy()` ms late when given.
+inline void advanceEngine(melvanta::RunEngine& engine, FakeTimeSource& time, qint64 ms,
+                          const std::function<qint64()>& lateBy = {})
+{
+    const qint64 target = time.tickCount() + ms;
+    while (melvanta::TickTimer* next = nextDueTimer(engine, target)) {
+        const qint64 late = lateBy ? lateBy() : 0;
+        const qint64 at = qMin(target, qMax(time.tickCount(), next->dueAt() + late));
+        time.advance(at - time.tickCount()); // an overdue timer fires now
+        next->fireNow();
+    }
+    time.advance(target - time.tickCount());
+}
+
 // A whole engine in a sandbox: real per-user store, profile file and
 // database, a fake clock, and a scheduler that fires the engine's timers
 // when the fake clock reaches them.
@@ -186,17 +215,7 @@ public:
 
     // Moves the clock on by `ms`, firing every timer that falls due on the
     // way, each `lateBy()` ms after it was due (a busy machine).
-    void advance(qint64 ms)
-    {
-        const qint64 target = time.tickCount() + ms;
-        while (melvanta::TickTimer* next = nextDue(target)) {
-            const qint64 late = lateBy ? lateBy() : 0;
-            const qint64 at = qMin(target, qMax(time.tickCount(), next->dueAt() + late));
-            time.advance(at - time.tickCount()); // an overdue timer fires now
-            next->fireNow();
-        }
-        time.advance(target - time.tickCount());
-    }
+    void advance(qint64 ms) { advanceEngine(*engine, time, ms, lateBy); }
     std::function<qint64()> lateBy;
 
     // Presses start and lets the deferred start run.
@@ -235,18 +254,4 @@ public:
     melvanta::RegistryStore registry;
     melvanta::TimingRecordWriter records{registry, sandbox.filePath(QStringLiteral("DeskData.db"))};
     std::unique_ptr<melvanta::RunEngine> engine;
-
-private:
-    melvanta::TickTimer* nextDue(qint64 limit)
-    {
-        melvanta::RunTimers& t = engine->timers();
-        const std::array<melvanta::TickTimer*, 8> all{&t.timer5,  &t.timer9, &t.timer1, &t.timer4,
-                                                      &t.timer10, &t.timer3, &t.timer7, &t.timer11};
-        melvanta::TickTimer* best = nullptr;
-        for (melvanta::TickTimer* timer : all) {
-            if (timer->isActive() && timer->dueAt() <= limit && (!best || timer->dueAt() < best->dueAt()))
-                best = timer;
-        }
-        return best;
-    }
 };

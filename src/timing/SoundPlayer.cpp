@@ -1,11 +1,9 @@
 #include "timing/SoundPlayer.h"
 
 #include "core/ProgramFolder.h"
+#include "timing/PlayingSound.h"
 
-#include <QAudioOutput>
 #include <QFileInfo>
-#include <QMediaPlayer>
-#include <QUrl>
 
 #include <algorithm>
 #include <utility>
@@ -13,10 +11,6 @@
 namespace melvanta {
 
 namespace {
-
-// Set on a player once its backend reported an error: the GStreamer backend
-// of Qt 6.4 leaves the playback state at "playing" after an error.
-constexpr char kFailedProperty[] = "melvantaSoundFailed";
 
 // The "directory look-up" of the original: a regular file, not a folder (a
 // FIFO or device named like a sound would make the decoder wait forever).
@@ -51,17 +45,22 @@ SoundPlayer::SoundPlayer(QObject* parent) : QObject(parent)
 
 SoundPlayer::~SoundPlayer()
 {
-    // Stop every sound now; the players are children and go with this object.
+    // Stop every sound now; the sounds are children and go with this object.
     stopAll();
 }
 
 void SoundPlayer::stopAll()
 {
-    for (const QPointer<QMediaPlayer>& player : std::as_const(m_mp3Players))
-        discard(player);
-    m_mp3Players.clear();
-    discard(m_wavPlayer);
-    m_wavPlayer = nullptr;
+    for (const QPointer<PlayingSound>& sound : std::as_const(m_mp3Sounds))
+        discard(sound);
+    m_mp3Sounds.clear();
+    stopWavChannel();
+}
+
+void SoundPlayer::stopWavChannel()
+{
+    discard(m_wav);
+    m_wav = nullptr;
     m_wavPath.clear();
 }
 
@@ -72,12 +71,12 @@ void SoundPlayer::PlaySoundFile(const QString& path)
     switch (soundKind(path)) {
     case SoundKind::Mp3:
         // Close, open, play: a path that plays already starts from the beginning.
-        discard(m_mp3Players.take(path));
-        m_mp3Players.insert(path, startPlayer(path, false));
+        discard(m_mp3Sounds.take(path));
+        m_mp3Sounds.insert(path, start(path, false));
         break;
     case SoundKind::Wav:
-        discard(m_wavPlayer);
-        m_wavPlayer = startPlayer(path, false);
+        discard(m_wav);
+        m_wav = start(path, false);
         m_wavPath = path;
         break;
     case SoundKind::None:
@@ -91,14 +90,11 @@ void SoundPlayer::StopSoundFile(const QString& path)
         return;
     const SoundKind kind = soundKind(path);
     if (kind == SoundKind::Mp3)
-        discard(m_mp3Players.take(path));
+        discard(m_mp3Sounds.take(path));
     // Any WAV path stops whatever WAV sound plays, a loop included; and a
     // loop of any other kind (a looping MP3) stops with its own path.
-    if (kind == SoundKind::Wav || m_wavPath == path) {
-        discard(m_wavPlayer);
-        m_wavPlayer = nullptr;
-        m_wavPath.clear();
-    }
+    if (kind == SoundKind::Wav || m_wavPath == path)
+        stopWavChannel();
 }
 
 void SoundPlayer::LoopSoundFile(const QString& path)
@@ -107,34 +103,34 @@ void SoundPlayer::LoopSoundFile(const QString& path)
     // original wave player, replaces the WAV sound that is playing.
     if (!fileFound(path))
         return;
-    discard(m_wavPlayer);
-    m_wavPlayer = startPlayer(path, true);
+    discard(m_wav);
+    m_wav = start(path, true);
     m_wavPath = path;
 }
 
 bool SoundPlayer::isPlaying(const QString& path) const
 {
-    if (isPlayerPlaying(m_mp3Players.value(path)))
+    if (const PlayingSound* sound = m_mp3Sounds.value(path); sound && sound->isPlaying())
         return true;
-    return m_wavPath == path && isPlayerPlaying(m_wavPlayer);
+    return m_wavPath == path && m_wav && m_wav->isPlaying();
 }
 
 bool SoundPlayer::isWavPlaying() const
 {
-    return isPlayerPlaying(m_wavPlayer);
+    return m_wav && m_wav->isPlaying();
 }
 
 bool SoundPlayer::isWavLooping() const
 {
-    return isWavPlaying() && m_wavPlayer->loops() == QMediaPlayer::Infinite;
+    return isWavPlaying() && m_wav->isLooping();
 }
 
 qint64 SoundPlayer::position(const QString& path) const
 {
-    if (const QMediaPlayer* player = m_mp3Players.value(path))
-        return player->position();
-    if (m_wavPlayer && m_wavPath == path)
-        return m_wavPlayer->position();
+    if (const PlayingSound* sound = m_mp3Sounds.value(path))
+        return sound->position();
+    if (m_wav && m_wavPath == path)
+        return m_wav->position();
     return -1;
 }
 
@@ -143,44 +139,20 @@ QString SoundPlayer::wavPath() const
     return m_wavPath;
 }
 
-QMediaPlayer* SoundPlayer::startPlayer(const QString& path, bool looping)
+PlayingSound* SoundPlayer::start(const QString& path, bool looping)
 {
-    auto* player = new QMediaPlayer(this);
-    auto* output = new QAudioOutput(player);
-    player->setAudioOutput(output);
-    player->setLoops(looping ? QMediaPlayer::Infinite : QMediaPlayer::Once);
-
-    connect(player, &QMediaPlayer::mediaStatusChanged, this, [this, player, path](QMediaPlayer::MediaStatus status) {
-        if (status == QMediaPlayer::EndOfMedia && !player->property(kFailedProperty).toBool())
-            emit finished(path);
-    });
-    // Backend errors (not a sound file, unreadable, no decoder, no sound
-    // server) are silent: the player counts as not playing and goes. It is
-    // not stopped: stopping a failed GStreamer pipeline blocks for a second.
-    connect(player, &QMediaPlayer::errorOccurred, player, [player](QMediaPlayer::Error, const QString&) {
-        player->setProperty(kFailedProperty, true);
-        discard(player);
-    });
-
-    player->setSource(QUrl::fromLocalFile(path));
-    player->play();
-    return player;
+    auto* sound = new PlayingSound(path, looping, this);
+    connect(sound, &PlayingSound::finished, this, [this, path] { Q_EMIT finished(path); });
+    return sound;
 }
 
-bool SoundPlayer::isPlayerPlaying(const QMediaPlayer* player)
+void SoundPlayer::discard(PlayingSound* sound)
 {
-    return player && player->playbackState() == QMediaPlayer::PlayingState &&
-           player->mediaStatus() != QMediaPlayer::InvalidMedia && !player->property(kFailedProperty).toBool();
-}
-
-void SoundPlayer::discard(QMediaPlayer* player)
-{
-    if (!player)
+    if (!sound)
         return;
-    player->disconnect();
-    if (!player->property(kFailedProperty).toBool())
-        player->stop();
-    player->deleteLater();
+    sound->disconnect();
+    sound->stop();
+    sound->deleteLater();
 }
 
 } // namespace melvanta

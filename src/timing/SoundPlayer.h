@@ -7,8 +7,6 @@
 #include <QPointer>
 #include <QString>
 
-class QMediaPlayer;
-
 namespace melvanta {
 
 // The kind of a sound file, from the extension after the last "." of the
@@ -27,16 +25,15 @@ SoundKind soundKind(const QString& path);
 // operation of the player plays.
 QString soundPath(const QString& fileName);
 
-// Plays the phase sounds on Qt Multimedia. Each MP3 path has a
-// player of its own; WAV files share one channel, so a WAV play or loop
-// replaces the WAV sound that is playing. Every play builds a fresh
-// QMediaPlayer (the "close, open, play" of the original), which also keeps
-// late signals of a replaced sound away from its successor. Missing files,
-// directories, other kinds and backend errors are silent.
-// WAV files go through QMediaPlayer rather than QSoundEffect: the GStreamer
-// backend also plays 24-bit, 32-bit and float WAVs, which QSoundEffect
-// rejects, and both kinds then end, fail and stop the same way.
-// User-interface thread only.
+class PlayingSound;
+
+// Plays the phase sounds on Qt Multimedia. Each MP3 path has a sound of its
+// own; WAV files share one channel, so a WAV play or loop replaces the WAV
+// sound that is playing. Every play starts a fresh sound (the "close, open,
+// play" of the original), which also keeps late signals of a replaced sound
+// away from its successor. Short WAV files play as sound effects, which need
+// no media pipeline (PlayingSound). Missing files, directories, other kinds
+// and backend errors are silent. User-interface thread only.
 class SoundPlayer : public QObject, public SoundOutput
 {
     Q_OBJECT
@@ -50,15 +47,15 @@ public:
     // Stops every sound, MP3 and WAV, looping or not.
     void stopAll();
 
-    // Whether the sound of `path` is playing: the MP3 player of that path, or
-    // the WAV channel when it plays `path`. False after its end, a stop, a
+    // Whether the sound of `path` is playing: the MP3 of that path, or the
+    // WAV channel when it plays `path`. False after its end, a stop, a
     // replacement or a backend error.
     bool isPlaying(const QString& path) const;
     // Whether any WAV sound (looping or not) is playing.
     bool isWavPlaying() const;
     // Whether the WAV channel plays a looping sound.
     bool isWavLooping() const;
-    // How far the sound of `path` has played, in ms; -1 when it has no player.
+    // How far the sound of `path` has played, in ms; -1 when it has none.
     qint64 position(const QString& path) const;
     // The path on the WAV channel (also after it ended); empty when there is none.
     QString wavPath() const;
@@ -68,12 +65,12 @@ Q_SIGNALS:
     void finished(const QString& path);
 
 private:
-    QMediaPlayer* startPlayer(const QString& path, bool looping);
-    static bool isPlayerPlaying(const QMediaPlayer* player);
-    static void discard(QMediaPlayer* player);
+    PlayingSound* start(const QString& path, bool looping);
+    static void discard(PlayingSound* sound);
+    void stopWavChannel();
 
-    QMap<QString, QPointer<QMediaPlayer>> m_mp3Players;
-    QPointer<QMediaPlayer> m_wavPlayer;
+    QMap<QString, QPointer<PlayingSound>> m_mp3Sounds;
+    QPointer<PlayingSound> m_wav;
     QString m_wavPath;
 };
 

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <cmath>
+
 using namespace melvanta;
 
 // Real playback through the default audio output; tools/with-display.sh
@@ -29,6 +31,27 @@ static QByteArray fileBytes(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A WAV file of `ms` of a tone with `bits` per sample (PCM), mono 22.05 kHz.
+static QByteArray pcmWav(int bits, int ms)
+{
+    const int rate = 22050;
+    const int bytes = bits / 8;
+    QByteArray samples;
+    for (int i = 0; i < rate * ms / 1000; ++i) {
+        const qint64 value = qint64(0.3 * std::sin(i * 0.25) * ((qint64(1) << (bits - 1)) - 1));
+        for (int b = 0; b < bytes; ++b)
+            samples.append(char((value >> (8 * b)) & 0xff));
+    }
+    auto le = [](quint32 v, int n) {
+        QByteArray out;
+        for (int i = 0; i < n; ++i)
+            out.append(char((v >> (8 * i)) & 0xff));
+        return out;
+    };
+    return "RIFF" + le(36 + samples.size(), 4) + "WAVEfmt " + le(16, 4) + le(1, 2) + le(1, 2) + le(rate, 4) +
+           le(rate * bytes, 4) + le(bytes, 2) + le(bits, 2) + "data" + le(samples.size(), 4) + samples;
 }
 
 class TestSoundPlayer : public QObject
@@ -60,6 +83,25 @@ private slots:
         m_player->PlaySoundFile(kWav);
         QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 2, kEndTimeoutMs);
         QCOMPARE((QSet<QString>{finished[0][0].toString(), finished[1][0].toString()}), (QSet<QString>{mp3, kWav}));
+    }
+
+    // 16-bit WAVs play as sound effects; others through the media player. Both end the same way.
+    void everyWavEncodingPlays_data()
+    {
+        QTest::addColumn<int>("bits");
+        QTest::newRow("16-bit") << 16;
+        QTest::newRow("24-bit") << 24;
+        QTest::newRow("32-bit") << 32;
+    }
+    void everyWavEncodingPlays()
+    {
+        QFETCH(int, bits);
+        const QString path = m_sandbox.writeFile(QStringLiteral("sounds/w%1.wav").arg(bits), pcmWav(bits, 400));
+        QSignalSpy finished(m_player.get(), &SoundPlayer::finished);
+        m_player->PlaySoundFile(path);
+        QVERIFY(m_player->isPlaying(path));
+        QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, kEndTimeoutMs);
+        QVERIFY(!m_player->isPlaying(path));
     }
 
     void mp3PlayedTwiceRestarts()

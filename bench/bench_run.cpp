@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QTextStream>
 #include <QTimer>
 
@@ -100,10 +101,18 @@ struct RunResult
     double cpuPercent = 0;
 };
 
-RunResult countDown(QApplication& app, int seconds, bool busy)
+RunResult countDown(QApplication& app, int seconds, bool busy, bool junkProfile)
 {
     TestSandbox sandbox;
     sandbox.installDataFiles();
+    if (junkProfile) {
+        // A damaged profile file: 5 MB of noise with some lines and "=" in it.
+        QRandomGenerator noise(5);
+        QByteArray junk(5 * 1024 * 1024, Qt::Uninitialized);
+        for (char& c : junk)
+            c = "ab=[]\n\x01\xff"[noise.bounded(8)];
+        sandbox.writeFile(QStringLiteral("TimeData.db"), junk);
+    }
     WindowFixture screen;
     RegistryStore& registry = screen.stores.registry();
     registry.setNumber(QStringLiteral("Time_Record"), 1);
@@ -182,9 +191,13 @@ int main(int argc, char** argv)
     QTextStream out(stdout);
     out << "countdown of " << seconds << " s in the real window, with its sounds and its record" << Qt::endl;
     const qint64 idleKb = peakResidentKb();
-    for (bool busy : {false, true}) {
-        const RunResult r = countDown(app, seconds, busy);
-        const QString machine = busy ? QStringLiteral("two busy loops") : QStringLiteral("idle machine");
+    for (int run = 0; run < 3; ++run) {
+        const bool busy = run == 1;
+        const bool junk = run == 2;
+        const RunResult r = countDown(app, seconds, busy, junk);
+        const QString machine = busy   ? QStringLiteral("two busy loops")
+                                : junk ? QStringLiteral("5 MB damaged profile file")
+                                       : QStringLiteral("idle machine");
         r.flips.print(out, machine + QStringLiteral(", clock text changed"));
         r.paints.print(out, machine + QStringLiteral(", clock painted"));
         out << machine << ", CPU while counting: " << QString::number(r.cpuPercent, 'f', 2) << "% of one core"

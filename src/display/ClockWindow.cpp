@@ -151,9 +151,14 @@ void ClockWindow::refreshStage(const QString& initialClockText)
 void ClockWindow::applyStageLook(const QString& initialClockText)
 {
     m_overtimePoints = 0;
-    applyElements(initialClockText);
-    applyLogo();
-    backgroundupdate(0); // lays the window out as well
+    // One reading of the profile file for the whole refresh.
+    const ProfileSnapshot profile = m_stores.profileSnapshot();
+    applyElements(initialClockText, profile);
+    applyLogo(profile);
+    m_clock->setTextColour(m_background.apply(stage(), 0));
+    m_overtime->setTextColour(m_clock->textColour());
+    relayout(profile);
+    update();
 }
 
 void ClockWindow::setMenuHost(MenuHost* host)
@@ -168,10 +173,10 @@ void ClockWindow::setMenuHost(MenuHost* host)
     m_elementMenu = new ElementMenuController(*this, *host, this);
 }
 
-void ClockWindow::applyElements(const QString& clockText)
+void ClockWindow::applyElements(const QString& clockText, const ProfileReader& profile)
 {
     const StageSettings& settings = stage();
-    m_text->applyStage(m_stores.profile());
+    m_text->applyStage(profile);
 
     const int clockPoints = settings.size(SizeField::Clock);
     const QString clockFont = acceptedFont(settings.clockFont);
@@ -192,7 +197,7 @@ void ClockWindow::applyElements(const QString& clockText)
     m_restartNotice->hide();
 }
 
-void ClockWindow::applyLogo()
+void ClockWindow::applyLogo(const ProfileReader& profile)
 {
     const QString name = stage().logopicture.trimmed();
     const QString path = ProgramFolder::picture(name);
@@ -200,7 +205,6 @@ void ClockWindow::applyLogo()
         m_logo->clear();
         return;
     }
-    const ProfileFile& profile = m_stores.profile();
     const QString section = QStringLiteral("pictureset");
     QSize customSize;
     if (profile.readNumber(section, QStringLiteral("Option"), 0) != 0) {
@@ -228,13 +232,16 @@ void ClockWindow::backgroundupdate(int phase)
 
 void ClockWindow::relayout()
 {
+    relayout(m_stores.profileSnapshot());
+}
+
+void ClockWindow::relayout(const ProfileReader& profile)
+{
     m_background.fitTo(size());
     const TwipsScale scale = twipsScale();
     const QScreen* shownOn = screen();
     m_screenTwips = scale.toTwips(shownOn ? shownOn->availableGeometry().size() : size());
 
-    // One reading of the profile file for the whole pass.
-    const ProfileSnapshot profile = m_stores.profileSnapshot();
     for (int element = 0; element < kElementSlots; ++element) {
         if (elementWidget(element))
             m_stored[element] = readStoredPosition(element, profile, m_stores.registry());

@@ -23,6 +23,7 @@ class ElementDragger;
 class ElementMenuController;
 class LogoBox;
 class MenuHost;
+class ProfileReader;
 class ProgramStores;
 class TextLines;
 
@@ -169,8 +170,9 @@ protected:
 private:
     void createButtons();
     void applyStageLook(const QString& initialClockText);
-    void applyElements(const QString& clockText);
-    void applyLogo();
+    void applyElements(const QString& clockText, const ProfileReader& profile);
+    void applyLogo(const ProfileReader& profile);
+    void relayout(const ProfileReader& profile);
     void placeRestartNotice();
     void applyButtonStates();
 

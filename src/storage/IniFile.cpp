@@ -73,6 +73,15 @@ struct LineInfo
     QString value; // key value; the whole trimmed line for Other
 };
 
+// Whether a line is a section header, without decoding it.
+bool isSectionHeader(const QByteArray& text)
+{
+    qsizetype first = 0;
+    while (first < text.size() && isBlank(text.at(first)))
+        ++first;
+    return first < text.size() && text.at(first) == '[' && text.indexOf(']', first + 1) >= 0;
+}
+
 LineInfo classify(const QByteArray& text)
 {
     LineInfo info;
@@ -114,6 +123,8 @@ public:
     // Reads the file. A missing file gives an empty document; a file that
     // exists but cannot be read leaves readable() false so that no write
     // replaces what it could not see.
+    Document(const Document&) = delete;
+    Document& operator=(const Document&) = delete;
     explicit Document(const QString& path)
     {
         QFile file(path);
@@ -124,16 +135,16 @@ public:
             m_readable = false;
             return;
         }
-        QByteArray bytes = file.readAll();
+        m_bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
             m_readable = false;
             return;
         }
-        if (bytes.startsWith(kBom)) {
+        if (m_bytes.startsWith(kBom)) {
             m_bom = kBom;
-            bytes.remove(0, kBom.size());
+            m_bytes.remove(0, kBom.size());
         }
-        split(bytes);
+        split();
     }
 
     bool exists() const { return m_exists; }
@@ -145,11 +156,10 @@ public:
     std::pair<qsizetype, qsizetype> findSection(const QString& name) const
     {
         for (qsizetype i = 0; i < m_lines.size(); ++i) {
-            const LineInfo info = classify(m_lines.at(i).text);
-            if (info.kind != LineKind::Section || !sameName(info.name, name))
+            if (!isSectionHeader(m_lines.at(i).text) || !sameName(classify(m_lines.at(i).text).name, name))
                 continue;
             qsizetype end = i + 1;
-            while (end < m_lines.size() && classify(m_lines.at(end).text).kind != LineKind::Section)
+            while (end < m_lines.size() && !isSectionHeader(m_lines.at(end).text))
                 ++end;
             return {i, end};
         }
@@ -196,31 +206,38 @@ public:
     }
 
 private:
-    void split(const QByteArray& bytes)
+    // The lines are views into the bytes read, so that even a large damaged
+    // file costs no allocation per line.
+    void split()
     {
+        static const QByteArray crlfBreak = QByteArray::fromRawData("\r\n", 2);
+        static const QByteArray lfBreak = QByteArray::fromRawData("\n", 1);
+        static const QByteArray crBreak = QByteArray::fromRawData("\r", 1);
+        const char* data = m_bytes.constData();
         qsizetype start = 0;
-        const qsizetype size = bytes.size();
+        const qsizetype size = m_bytes.size();
         for (qsizetype i = 0; i < size; ++i) {
-            const char c = bytes.at(i);
+            const char c = data[i];
             if (c != '\n' && c != '\r')
                 continue;
-            const bool crlf = c == '\r' && i + 1 < size && bytes.at(i + 1) == '\n';
-            const QByteArray eol = crlf ? QByteArray("\r\n") : QByteArray(1, c);
+            const bool crlf = c == '\r' && i + 1 < size && data[i + 1] == '\n';
+            const QByteArray& eol = crlf ? crlfBreak : (c == '\n' ? lfBreak : crBreak);
             if (m_newline.isEmpty())
-                m_newline = crlf ? QByteArray("\r\n") : QByteArray("\n");
-            m_lines.append(Line{bytes.mid(start, i - start), eol});
+                m_newline = crlf ? crlfBreak : lfBreak;
+            m_lines.append(Line{QByteArray::fromRawData(data + start, i - start), eol});
             if (crlf)
                 ++i;
             start = i + 1;
         }
         if (start < size)
-            m_lines.append(Line{bytes.mid(start), QByteArray()});
+            m_lines.append(Line{QByteArray::fromRawData(data + start, size - start), QByteArray()});
     }
 
     // The line break new lines get: the file's own when its first line ends
     // in CRLF, otherwise LF.
     QByteArray newline() const { return m_newline == "\r\n" ? m_newline : QByteArray("\n"); }
 
+    QByteArray m_bytes;
     QByteArray m_bom;
     QVector<Line> m_lines;
     QByteArray m_newline;
@@ -262,6 +279,71 @@ QString folded(const QString& name)
     return trimBlanks(name).toCaseFolded();
 }
 
+// The bytes of a file for looking values up, without a byte-order mark;
+// nothing for a file that is missing or cannot be read.
+QByteArray readForLookup(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = file.readAll();
+    if (bytes.startsWith(kBom))
+        bytes.remove(0, kBom.size());
+    return bytes;
+}
+
+// Hands each line of `bytes` from offset `from` on (a view, without its line
+// break) and the offset of the line after it to `visit`, until it says stop.
+template <typename Visit> void forEachLine(const QByteArray& bytes, qsizetype from, Visit visit)
+{
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    for (qsizetype start = from; start >= 0 && start < size;) {
+        qsizetype end = start;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        qsizetype next = end;
+        if (end < size)
+            next = data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? end + 2 : end + 1;
+        if (!visit(QByteArray::fromRawData(data + start, end - start), next))
+            return;
+        start = next;
+    }
+}
+
+// The offset of the line after the header of the first section called
+// `name`; -1 when there is none.
+qsizetype sectionBody(const QByteArray& bytes, const QString& name)
+{
+    qsizetype body = -1;
+    forEachLine(bytes, 0, [&](const QByteArray& line, qsizetype next) {
+        if (isSectionHeader(line) && sameName(classify(line).name, name))
+            body = next;
+        return body < 0;
+    });
+    return body;
+}
+
+// The value of the first `key` in the section whose lines begin at `body`.
+QString keyValue(const QByteArray& bytes, qsizetype body, const QString& key)
+{
+    QString result;
+    if (body < 0)
+        return result;
+    forEachLine(bytes, body, [&](const QByteArray& line, qsizetype) {
+        if (isSectionHeader(line))
+            return false;
+        if (!line.contains('='))
+            return true;
+        const LineInfo info = classify(line);
+        if (info.kind != LineKind::Key || !sameName(info.name, key))
+            return true;
+        result = info.value.isNull() ? QLatin1String("") : info.value; // present but empty is not absent
+        return false;
+    });
+    return result;
+}
+
 } // namespace
 
 IniFile::IniFile(QString path) : m_path(std::move(path))
@@ -269,63 +351,46 @@ IniFile::IniFile(QString path) : m_path(std::move(path))
 
 QString IniFile::value(const QString& section, const QString& key) const
 {
-    const Document doc(m_path);
-    const auto [first, end] = doc.findSection(trimBlanks(section));
-    if (first < 0)
-        return QString();
-    const qsizetype index = doc.findKey(first + 1, end, trimBlanks(key));
-    if (index < 0)
-        return QString();
-    QString result = classify(doc.lines().at(index).text).value;
-    if (result.isNull())
-        result = QLatin1String(""); // present but empty is not absent
-    return result;
+    const QByteArray bytes = readForLookup(m_path);
+    return keyValue(bytes, sectionBody(bytes, trimBlanks(section)), trimBlanks(key));
 }
 
 QStringList IniFile::sectionEntries(const QString& section) const
 {
-    const Document doc(m_path);
-    const auto [first, end] = doc.findSection(trimBlanks(section));
+    const QByteArray bytes = readForLookup(m_path);
+    const qsizetype body = sectionBody(bytes, trimBlanks(section));
     QStringList entries;
-    if (first < 0)
+    if (body < 0)
         return entries;
-    for (qsizetype i = first + 1; i < end; ++i) {
-        const LineInfo info = classify(doc.lines().at(i).text);
+    forEachLine(bytes, body, [&](const QByteArray& line, qsizetype) {
+        if (isSectionHeader(line))
+            return false;
+        const LineInfo info = classify(line);
         if (info.kind == LineKind::Key)
             entries.append(info.name + QLatin1Char('=') + info.value);
         else if (info.kind == LineKind::Other)
             entries.append(info.value);
-    }
+        return true;
+    });
     return entries;
 }
 
-IniSnapshot::IniSnapshot(const QString& path)
+IniSnapshot::IniSnapshot(const QString& path) : m_bytes(readForLookup(path))
 {
-    const Document doc(path);
-    QHash<QString, QString>* current = nullptr;
-    for (const Line& line : doc.lines()) {
-        // Cheap tests first: most lines of a large file are neither headers nor keys.
-        const qsizetype first = line.text.indexOf('[');
-        const LineInfo info =
-            first >= 0 || line.text.contains('=') ? classify(line.text) : LineInfo{LineKind::Other, {}, {}};
-        if (info.kind == LineKind::Section) {
-            const QString name = info.name.toCaseFolded();
-            // Only the first section of a name counts; later ones are skipped.
-            current = m_sections.contains(name) ? nullptr : &m_sections[name];
-        } else if (info.kind == LineKind::Key && current) {
-            const QString key = info.name.toCaseFolded();
-            if (!current->contains(key))
-                current->insert(key, info.value.isNull() ? QLatin1String("") : info.value);
+    forEachLine(m_bytes, 0, [&](const QByteArray& line, qsizetype next) {
+        if (isSectionHeader(line)) {
+            // Only the first section of a name counts.
+            const QString name = classify(line).name.toCaseFolded();
+            if (!m_sections.contains(name))
+                m_sections.insert(name, next);
         }
-    }
+        return true;
+    });
 }
 
 QString IniSnapshot::value(const QString& section, const QString& key) const
 {
-    const auto found = m_sections.constFind(folded(section));
-    if (found == m_sections.constEnd())
-        return QString();
-    return found->value(folded(key));
+    return keyValue(m_bytes, m_sections.value(folded(section), -1), trimBlanks(key));
 }
 
 bool IniFile::setValue(const QString& section, const QString& key, const QString& value)

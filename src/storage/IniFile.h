@@ -54,8 +54,9 @@ public:
     QString value(const QString& section, const QString& key) const;
 
 private:
-    // Case-folded section name -> case-folded key -> trimmed value.
-    QHash<QString, QHash<QString, QString>> m_sections;
+    QByteArray m_bytes;
+    // Case-folded section name -> where its lines begin in m_bytes.
+    QHash<QString, qsizetype> m_sections;
 };
 
 } // namespace melvanta

@@ -63,9 +63,14 @@ private slots:
     {
         QFETCH(Row, row);
         TestSandbox sandbox;
-        const QString actual = IniFile(sandbox.writeFile(kName, row.file)).value(row.section, row.key);
+        const QString path = sandbox.writeFile(kName, row.file);
+        const QString actual = IniFile(path).value(row.section, row.key);
         QCOMPARE(actual.isNull(), row.text.isNull());
         QCOMPARE(actual, row.text);
+        // A snapshot of the file reads the same.
+        const QString snapshot = melvanta::IniSnapshot(path).value(row.section, row.key);
+        QCOMPARE(snapshot.isNull(), row.text.isNull());
+        QCOMPARE(snapshot, row.text);
     }
 
     // A null value removes the key, or with an empty key the whole section. An

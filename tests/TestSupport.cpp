@@ -5,8 +5,10 @@
 #include <QFile>
 #include <QFileInfo>
 
-TestSandbox::TestSandbox()
-    : m_oldHome(qgetenv("MELVANTA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME")),
+TestSandbox::TestSandbox(const QString& base)
+    : m_dir(base.isEmpty() ? QDir::tempPath() + QStringLiteral("/melvanta-test-XXXXXX")
+                           : base + QStringLiteral("/melvanta-test-XXXXXX")),
+      m_oldHome(qgetenv("MELVANTA_HOME")), m_oldConfig(qgetenv("XDG_CONFIG_HOME")),
       m_hadHome(qEnvironmentVariableIsSet("MELVANTA_HOME")), m_hadConfig(qEnvironmentVariableIsSet("XDG_CONFIG_HOME"))
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("program"));

@@ -11,7 +11,8 @@
 class TestSandbox
 {
 public:
-    TestSandbox();
+    // `base`: the folder the sandbox is made in (the temporary folder when empty).
+    explicit TestSandbox(const QString& base = QString());
     ~TestSandbox();
     TestSandbox(const TestSandbox&) = delete;
     TestSandbox& operator=(const TestSandbox&) = delete;

@@ -5,6 +5,7 @@
 #include "core/ProgramFolder.h"
 #include "display/ClockWindow.h"
 #include "display/ExtendedScreen.h"
+#include "display/FirstRunFit.h"
 #include "display/MenuHost.h"
 #include "platform/SingleInstance.h"
 #include "storage/ElementPositionStore.h"
@@ -65,7 +66,12 @@ Application::Start Application::start()
 
     // The per-user store holds the current stage between two starts; from
     // here on the program keeps it in one place.
-    m_stage = std::make_unique<CurrentStage>(LoadStageSettings(m_stores->registry()));
+    StageSettings stage = LoadStageSettings(m_stores->registry());
+    // A fresh installation's sizes fit the screen it starts on; they are stored
+    // only once the operator saves a stage.
+    if (!HoldsStageSettings(m_stores->registry()))
+        stage = fitFirstRunStage(stage, QGuiApplication::primaryScreen()->availableSize());
+    m_stage = std::make_unique<CurrentStage>(stage);
     m_menuHost = std::make_unique<MenuHost>();
     m_menuHost->load(*m_stores, m_stage->get());
     m_clockWindow = std::make_unique<ClockWindow>(*m_stores, *m_stage);

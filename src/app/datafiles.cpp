@@ -50,17 +50,6 @@ int main(int argc, char** argv)
             {"pictureset", "Delaytime", "2"},
             {"Hotkey", "opentogetherstop", "0"},
             {"Hotkey", "often", "00"},
-            // First-run places below the 90-point main title, so that the prompt,
-            // the clock, the overtime clock and the dynamic text do not run into
-            // it or into each other; a left of 0 keeps each line centred.
-            {"clocksite", "pictureleft3", "0"},
-            {"clocksite", "picturetop3", "2200"},
-            {"clocksite", "pictureleft5", "0"},
-            {"clocksite", "picturetop5", "2900"},
-            {"clocksite", "pictureleft7", "0"},
-            {"clocksite", "picturetop7", "6500"},
-            {"clocksite", "pictureleft4", "0"},
-            {"clocksite", "picturetop4", "10500"},
         };
         for (const auto& entry : defaults) {
             if (!profile.write(QLatin1String(entry.section), QLatin1String(entry.key), QLatin1String(entry.value))) {

@@ -70,6 +70,7 @@ ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* pa
     : QWidget(parent), m_stores(stores), m_stage(stage), m_clock(new ClockFace(this)), m_overtime(new ClockFace(this)),
       m_logo(new LogoBox(this)), m_restartNotice(new QLabel(this)), m_commands(CommandState::forStatus(RunStatus::Idle))
 {
+    m_defaultTops.fill(-1);
     setObjectName(QStringLiteral("desk_clock"));
     setWindowTitle(QStringLiteral("Melvanta"));
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -241,6 +242,7 @@ void ClockWindow::relayout(const ProfileReader& profile)
     const TwipsScale scale = twipsScale();
     const QScreen* shownOn = screen();
     m_screenTwips = scale.toTwips(shownOn ? shownOn->availableGeometry().size() : size());
+    m_text->marquee().setWidthLimit(m_screenTwips.width());
 
     for (int element = 0; element < kElementSlots; ++element) {
         if (elementWidget(element))
@@ -248,6 +250,7 @@ void ClockWindow::relayout(const ProfileReader& profile)
     }
     for (int line = 1; line < 5; ++line)
         m_text->fitBox(line);
+    arrangeFirstRun();
     for (int element = 0; element < kElementSlots; ++element) {
         if (elementWidget(element))
             placeElement(element);
@@ -255,6 +258,26 @@ void ClockWindow::relayout(const ProfileReader& profile)
     placeRestartNotice();
     if (m_menuHost)
         m_menuHost->setWindowMinimised(isMinimized());
+}
+
+void ClockWindow::arrangeFirstRun()
+{
+    // Every line takes its room, shown or not, so that a line that appears
+    // later (a prompt, a name while adjusting) finds its place free.
+    const TwipsScale scale = twipsScale();
+    auto twipsHigh = [&](int pixels) { return scale.toTwips(QSize(0, pixels)).height(); };
+    std::array<int, kElementSlots> heights{};
+    for (int line = 0; line < 5; ++line) {
+        if (line == kDateLineElement && !stage().longTerm())
+            continue;
+        QLabel* label = textLine(line);
+        heights[line] = twipsHigh(qMax(textBox(line)->height(), QFontMetrics(label->font()).height()));
+    }
+    heights[kClockElement] = twipsHigh(m_clock->height());
+    heights[kOvertimeClockElement] = twipsHigh(m_overtimePoints > 0 ? m_overtime->height() : m_clock->height());
+    for (int i = 0; i < kButtonCount; ++i)
+        heights[kFirstButtonElement + i] = twipsHigh(m_buttons[i]->height());
+    m_defaultTops = firstRunTops(heights, m_screenTwips.height());
 }
 
 QWidget* ClockWindow::elementWidget(int element) const
@@ -327,8 +350,8 @@ void ClockWindow::placeElement(int element)
     const StageSettings& settings = stage();
     const bool alwaysCentred = (element == kMainTitleElement && settings.mainTitleCentred()) ||
                                (element == kSubtitleElement && settings.subtitleCentred());
-    const QPoint twips =
-        melvanta::placeElement(element, m_stored[element], scale.toTwips(widget->size()), m_screenTwips, alwaysCentred);
+    const QPoint twips = melvanta::placeElement(element, m_stored[element], scale.toTwips(widget->size()),
+                                                m_screenTwips, alwaysCentred, m_defaultTops[element]);
     widget->move(scale.toPixels(twips));
 }
 

@@ -175,6 +175,8 @@ private:
     void relayout(const ProfileReader& profile);
     void placeRestartNotice();
     void applyButtonStates();
+    // Default places for the elements that have none stored.
+    void arrangeFirstRun();
 
     ProgramStores& m_stores;
     CurrentStage& m_stage;
@@ -190,6 +192,7 @@ private:
 
     WindowBackground m_background;
     std::array<StoredPosition, kElementSlots> m_stored{};
+    std::array<double, kElementSlots> m_defaultTops{};
     CommandState m_commands;
     QSize m_screenTwips;
     int m_overtimePoints = 0;

@@ -86,7 +86,7 @@ StoredPosition readStoredPosition(int element, const ProfileReader& profile, con
 }
 
 QPoint placeElement(int element, const StoredPosition& stored, const QSize& elementSize, const QSize& screen,
-                    bool alwaysCentred)
+                    bool alwaysCentred, double defaultTop)
 {
     const bool isElement = (element >= kMainTitleElement && element <= kOvertimeClockElement) ||
                            (element >= kFirstButtonElement && element < kElementSlots);
@@ -99,8 +99,43 @@ QPoint placeElement(int element, const StoredPosition& stored, const QSize& elem
         left = centre;
     else if (usable(stored.left, p.leftLimit))
         left = stored.left;
-    const double top = usable(stored.top, p.topLimit) ? stored.top : p.defaultTop;
+    const double fallbackTop = defaultTop >= 0 ? defaultTop : p.defaultTop;
+    const double top = usable(stored.top, p.topLimit) ? stored.top : fallbackTop;
     return QPoint(static_cast<int>(left), static_cast<int>(top));
+}
+
+std::array<double, kElementSlots> firstRunTops(const std::array<int, kElementSlots>& heights, int screenHeight)
+{
+    std::array<double, kElementSlots> tops{};
+    // The buttons along the foot of the screen, just above its edge.
+    int buttons = 0;
+    for (int i = kFirstButtonElement; i < kElementSlots; ++i)
+        buttons = qMax(buttons, heights[i]);
+    const double buttonTop = qMax(0, screenHeight - buttons - kArrangementGapTwips);
+    for (int i = kFirstButtonElement; i < kElementSlots; ++i)
+        tops[i] = buttonTop;
+
+    static constexpr int kStack[] = {kMainTitleElement, kSubtitleElement,      kDateLineElement,   kPromptElement,
+                                     kClockElement,     kOvertimeClockElement, kDynamicTextElement};
+    double used = 0;
+    int stacked = 0;
+    for (int element : kStack) {
+        if (heights[element] > 0) {
+            used += heights[element];
+            ++stacked;
+        }
+    }
+    // Even room above, between and below the stacked elements, down to the buttons.
+    const double gap =
+        stacked > 0 ? qMax<double>(kArrangementGapTwips, (buttonTop - used) / (stacked + 1)) : kArrangementGapTwips;
+    double y = gap;
+    for (int element : kStack) {
+        tops[element] = y;
+        if (heights[element] > 0)
+            y += heights[element] + gap;
+    }
+    tops[kLogoElement] = 0;
+    return tops;
 }
 
 TwipsScale::TwipsScale(double dpiX, double dpiY)

@@ -3,6 +3,8 @@
 #include <QPoint>
 #include <QSize>
 
+#include <array>
+
 namespace melvanta {
 
 class ProfileReader;
@@ -44,8 +46,21 @@ StoredPosition readStoredPosition(int element, const ProfileReader& profile, con
 // element takes its default place (mostly centred, the logo at the right
 // edge, the buttons in a row near the bottom). `alwaysCentred` centres the
 // element whatever is stored (the main title and the subtitle can ask for it).
+// `defaultTop`, when given (0 or more), replaces the element's own default top.
 QPoint placeElement(int element, const StoredPosition& stored, const QSize& elementSize, const QSize& screen,
-                    bool alwaysCentred = false);
+                    bool alwaysCentred = false, double defaultTop = -1);
+
+// The first-run arrangement: the default tops of the elements (twips) when
+// nothing usable is stored. The text lines and the clocks stand one above
+// the other, main title, subtitle, date line, prompt, clock, overtime clock,
+// dynamic text, evenly spaced between the top of the screen and the row of
+// buttons at its foot, so that none covers another. `heights` holds each
+// element's height (twips) by element index; an element of height 0 takes
+// no room. The logo keeps the top right corner.
+std::array<double, kElementSlots> firstRunTops(const std::array<int, kElementSlots>& heights, int screenHeight);
+
+// The room between two elements of the first-run arrangement, at least.
+inline constexpr int kArrangementGapTwips = 90;
 
 // Twips of the window against screen pixels: 1440 twips make an inch.
 class TwipsScale

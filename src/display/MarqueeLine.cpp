@@ -34,9 +34,14 @@ void MarqueeLine::setRunning(bool running)
     }
 }
 
+int MarqueeLine::boxWidth() const
+{
+    return m_widthLimit > 0 ? qMin(m_settings.width, m_widthLimit) : m_settings.width;
+}
+
 int MarqueeLine::boxWidthPixels() const
 {
-    return qBound(0, m_scale().xToPixels(m_settings.width), 16384);
+    return qBound(0, m_scale().xToPixels(boxWidth()), 16384);
 }
 
 void MarqueeLine::placeText()
@@ -56,7 +61,7 @@ void MarqueeLine::restartText()
 
 double MarqueeLine::centredLeft() const
 {
-    return (m_settings.width - m_text->width() * m_scale().perPixelX()) / 2;
+    return (boxWidth() - m_text->width() * m_scale().perPixelX()) / 2;
 }
 
 bool MarqueeLine::advance()
@@ -64,8 +69,7 @@ bool MarqueeLine::advance()
     const int interval = marqueeInterval(m_settings.speed);
     if (m_timer.interval() != interval)
         m_timer.setInterval(interval);
-    const MarqueeMove move =
-        marqueeStep(m_settings.mode, m_left, m_text->width() * m_scale().perPixelX(), m_settings.width);
+    const MarqueeMove move = marqueeStep(m_settings.mode, m_left, m_text->width() * m_scale().perPixelX(), boxWidth());
     m_left = move.left;
     placeText();
     if (move.stop)

@@ -32,8 +32,10 @@ public:
     bool isRunning() const { return m_timer.isActive(); }
     void setRunning(bool running);
 
-    // The width of the text's box, in pixels.
+    // The width of the text's box, in pixels: the marquee width, but no
+    // wider than the screen (`setWidthLimit`, twips).
     int boxWidthPixels() const;
+    void setWidthLimit(int twips) { m_widthLimit = twips; }
     // Moves the text to where the marquee has it.
     void placeText();
     // Centres the text in its box; placeText() shows it there.
@@ -50,12 +52,14 @@ Q_SIGNALS:
 
 private:
     double centredLeft() const;
+    int boxWidth() const;
 
     QLabel* m_text;
     std::function<TwipsScale()> m_scale;
     MarqueeSettings m_settings;
     QTimer m_timer;
-    double m_left = 0; // twips, the text's left edge in its box
+    double m_left = 0;    // twips, the text's left edge in its box
+    int m_widthLimit = 0; // twips; 0 for none
 };
 
 } // namespace melvanta

@@ -51,15 +51,15 @@ struct Screen
     ClockWindow& window = fixture.window;
 };
 
-// A left-button drag by (-60, 40); each event is aimed at where the widget stands by then.
-void dragBy(ClockWindow& window, QWidget* widget, bool release)
+// A left-button drag by `by` in two moves; each event is aimed at where the widget stands by then.
+void dragBy(ClockWindow& window, QWidget* widget, bool release, const QPoint& by)
 {
     const QPoint start = widget->mapTo(&window, widget->rect().center());
     QTest::mousePress(widget, Qt::LeftButton, {}, widget->rect().center());
-    for (const QPoint& by : {QPoint(-30, 20), QPoint(-60, 40)})
-        QTest::mouseMove(widget, widget->mapFrom(&window, start + by));
+    for (const QPoint& step : {by / 2, by})
+        QTest::mouseMove(widget, widget->mapFrom(&window, start + step));
     if (release)
-        QTest::mouseRelease(widget, Qt::LeftButton, {}, widget->mapFrom(&window, start + QPoint(-60, 40)));
+        QTest::mouseRelease(widget, Qt::LeftButton, {}, widget->mapFrom(&window, start + by));
 }
 
 } // namespace
@@ -142,7 +142,9 @@ private slots:
             ClockWindow& window = screen.window;
             QWidget* element = window.findChild<QWidget*>(pressed); // a text line moves with its box
             const QPoint start = moving(window)->pos();
-            dragBy(window, element, true);
+            // The buttons stand at the foot of the screen: they are moved up.
+            const QPoint by = index >= kFirstButtonElement ? QPoint(-60, -40) : QPoint(-60, 40);
+            dragBy(window, element, true, by);
             QCOMPARE(moving(window)->pos(), start);
             QVERIFY(stored(sandbox, left) == shipped && !RegistryStore().contains(left));
             if (menuTarget >= 0) { // a right press still offers the element menu
@@ -152,8 +154,8 @@ private slots:
                 screen.host.elementMenu()->close();
             }
             window.SetAdjustMode(1);
-            dragBy(window, element, false);
-            moved = start + QPoint(-60, 40);
+            dragBy(window, element, false, by);
+            moved = start + by;
             QCOMPARE(moving(window)->pos(), moved);
             QCOMPARE(RegistryStore().contains(left), index != 6); // the logo is stored once let go
             QTest::mouseRelease(element, Qt::LeftButton, {}, QPoint(3, 3));

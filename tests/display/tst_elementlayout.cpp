@@ -10,6 +10,8 @@ class TestElementLayout : public QObject
 private Q_SLOTS:
     void placement_data();
     void placement();
+    void firstRunArrangement_data();
+    void firstRunArrangement();
 };
 
 void TestElementLayout::placement_data()
@@ -54,6 +56,46 @@ void TestElementLayout::placement()
     // The title 18000 x 1800, everything else 3000 x 600, on 1920 x 1080 at 96 dpi.
     const QSize size = element == 0 ? QSize(18000, 1800) : QSize(3000, 600);
     QCOMPARE(placeElement(element, {stored.x(), stored.y()}, size, QSize(28800, 16200), alwaysCentred), expected);
+}
+
+void TestElementLayout::firstRunArrangement_data()
+{
+    QTest::addColumn<int>("screenHeight");
+    QTest::addColumn<bool>("withDateLine");
+    QTest::newRow("1080 lines") << 16200 << false;
+    QTest::newRow("768 lines, long-term") << 11520 << true;
+    QTest::newRow("too small to fit") << 3000 << true;
+}
+
+void TestElementLayout::firstRunArrangement()
+{
+    QFETCH(int, screenHeight);
+    QFETCH(bool, withDateLine);
+    std::array<int, kElementSlots> heights{};
+    heights[kMainTitleElement] = 2280;
+    heights[kSubtitleElement] = 2025;
+    heights[kDateLineElement] = withDateLine ? 2500 : 0;
+    heights[kPromptElement] = 765;
+    heights[kClockElement] = heights[kOvertimeClockElement] = 3525;
+    heights[kDynamicTextElement] = 765;
+    for (int i = kFirstButtonElement; i < kElementSlots; ++i)
+        heights[i] = 405;
+    const std::array<double, kElementSlots> tops = firstRunTops(heights, screenHeight);
+    // One above the other, in this order, with room between them.
+    const int order[] = {kMainTitleElement, kSubtitleElement,      kDateLineElement,   kPromptElement,
+                         kClockElement,     kOvertimeClockElement, kDynamicTextElement};
+    double bottom = 0;
+    for (int element : order) {
+        if (heights[element] == 0)
+            continue;
+        QVERIFY2(tops[element] >= bottom + kArrangementGapTwips, qPrintable(QString::number(element)));
+        bottom = tops[element] + heights[element];
+    }
+    // The buttons in a row at the foot, below the rest when there is room for it.
+    for (int i = kFirstButtonElement; i < kElementSlots; ++i)
+        QCOMPARE(tops[i], double(screenHeight - 405 - kArrangementGapTwips));
+    QCOMPARE(bottom + kArrangementGapTwips <= tops[kFirstButtonElement], screenHeight > 12000);
+    QCOMPARE(tops[kLogoElement], 0.0);
 }
 
 QTEST_GUILESS_MAIN(TestElementLayout)

@@ -6,13 +6,14 @@ set -euo pipefail
 BUILD_PACKAGES=(
     build-essential cmake
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-translations-l10n
-    libxlsxwriter-dev libxcb1-dev libxcb-keysyms1-dev libgl-dev pkg-config
+    libxlsxwriter-dev libxcb1-dev libxcb-keysyms1-dev libxcb-screensaver0-dev libgl-dev pkg-config
 )
 RUN_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-wqy-zenhei
     xvfb xauth xdotool matchbox-window-manager trayer
     pulseaudio pulseaudio-utils
+    dbus-daemon
 )
 
 missing=()

@@ -46,15 +46,24 @@ QString timesumDefinition()
 
 } // namespace
 
+bool createTables(QSqlDatabase& db, QSqlError* error)
+{
+    QSqlQuery query(db);
+    const bool ok = query.exec(deskclockDefinition()) && query.exec(timesumDefinition());
+    if (!ok && error)
+        *error = query.lastError();
+    return ok;
+}
+
 bool create(const QString& databasePath, QString* error)
 {
     return withDatabase(
         databasePath, QString(),
         [&](QSqlDatabase& db) {
-            QSqlQuery query(db);
-            const bool ok = query.exec(deskclockDefinition()) && query.exec(timesumDefinition());
+            QSqlError failure;
+            const bool ok = createTables(db, &failure);
             if (!ok && error)
-                *error = query.lastError().text();
+                *error = failure.text();
             return ok;
         },
         error);

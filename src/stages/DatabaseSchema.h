@@ -3,6 +3,9 @@
 #include <QString>
 #include <QStringList>
 
+class QSqlDatabase;
+class QSqlError;
+
 namespace melvanta {
 
 // The stage and record database "DeskData.db" (SQLite).
@@ -19,6 +22,11 @@ QStringList timesumColumns();
 // Creates the file with both tables when they are missing; an existing
 // database keeps its rows. False with `error` set when that fails.
 bool create(const QString& databasePath, QString* error = nullptr);
+
+// The same on a connection the caller has opened (with its own busy timeout);
+// `error` keeps the database's error code for telling a locked file from a
+// damaged one.
+bool createTables(QSqlDatabase& db, QSqlError* error = nullptr);
 
 } // namespace DatabaseSchema
 } // namespace melvanta

@@ -228,6 +228,7 @@ public:
     // The rows of `timesum` as texts, in column order.
     QList<QStringList> records_() const
     {
+        records.waitUntilStored(5000);
         QList<QStringList> rows;
         const QString name = QUuid::createUuid().toString();
         {

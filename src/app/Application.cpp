@@ -7,6 +7,7 @@
 #include "display/ExtendedScreen.h"
 #include "display/FirstRunFit.h"
 #include "display/MenuHost.h"
+#include "platform/ScreenAwake.h"
 #include "platform/SingleInstance.h"
 #include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
@@ -89,6 +90,7 @@ Application::Start Application::start()
     m_engine->setStageList(m_stageList.get());
     m_engine->load(m_menuHost->timingSource());
     wireCommands();
+    wireServices();
     m_clockWindow->showMaximized();
     return Start::WindowsShown;
 }
@@ -107,6 +109,29 @@ void Application::wireCommands()
     QObject::connect(host, &MenuHost::stageChosen, host, [this](int index) { chooseStage(index); });
     QObject::connect(m_clockWindow.get(), &ClockWindow::commandMenuRequested, host,
                      [host](const QPoint& pos) { host->commandMenu()->popup(pos); });
+}
+
+void Application::wireServices()
+{
+    // While a run is running or paused the screen never blanks.
+    m_screenAwake = ScreenAwake::create();
+    QObject::connect(m_engine.get(), &RunEngine::statusChanged, m_engine.get(), [this](RunStatus status) {
+        if (status == RunStatus::Running || status == RunStatus::Paused)
+            m_screenAwake->hold();
+        else
+            m_screenAwake->release();
+    });
+    // A record that must wait for its database is said once, without stopping anything.
+    ClockWindow* window = m_clockWindow.get();
+    QObject::connect(m_records.get(), &TimingRecordWriter::recordDeferred, window,
+                     [window](const QString& message) { MessageBox::notice(message, 5000, window); });
+    QObject::connect(m_records.get(), &TimingRecordWriter::damagedDatabaseReplaced, window,
+                     [window](const QString& asidePath) {
+                         MessageBox::notice(QStringLiteral("数据库文件已损坏，已另存为 %1 并新建数据库").arg(asidePath),
+                                            8000, window);
+                     });
+    // What an earlier run of the program could not store yet goes in now.
+    m_records->storePending();
 }
 
 void Application::runCommand(int index)
@@ -208,6 +233,7 @@ void Application::exitProgram()
     m_exiting = true;
     m_engine->halt();
     m_sound->stopAll();
+    m_screenAwake->release();
     m_clockWindow->hide();
     m_menuHost->hide();
     QCoreApplication::exit(0);
@@ -215,6 +241,11 @@ void Application::exitProgram()
 
 void Application::shutdown()
 {
+    m_screenAwake.reset();
+    // A record that is still on its way gets a moment; one that cannot be
+    // stored now stays in the pending file for the next start.
+    if (m_records)
+        m_records->waitUntilStored(1000);
     m_engine.reset();
     m_stageList.reset();
     m_clockWindow.reset();

@@ -9,6 +9,7 @@ class CurrentStage;
 class MenuHost;
 class ProgramStores;
 class RunEngine;
+class ScreenAwake;
 class SingleInstance;
 class SoundPlayer;
 class StageMenuList;
@@ -47,9 +48,12 @@ public:
     RunEngine* engine() const { return m_engine.get(); }
     CurrentStage* currentStage() const { return m_stage.get(); }
     ProgramStores* stores() const { return m_stores.get(); }
+    ScreenAwake* screenAwake() const { return m_screenAwake.get(); }
+    TimingRecordWriter* records() const { return m_records.get(); }
 
 private:
     void wireCommands();
+    void wireServices();
     // A command-menu item whose check mark (if it has one) is already set.
     void dispatchCommand(int index);
     void chooseStage(int index);
@@ -66,6 +70,7 @@ private:
     std::unique_ptr<ClockWindow> m_clockWindow;
     std::unique_ptr<StageMenuList> m_stageList;
     std::unique_ptr<RunEngine> m_engine;
+    std::unique_ptr<ScreenAwake> m_screenAwake;
     bool m_exiting = false;
 };
 

@@ -31,6 +31,20 @@ void MessageBox::notify(const QString& text, int milliseconds, QWidget* parent)
     box.exec();
 }
 
+void MessageBox::notice(const QString& text, int milliseconds, QWidget* parent)
+{
+    if (g_recordOnly) {
+        g_recorded << text;
+        return;
+    }
+    auto* box =
+        new QMessageBox(QMessageBox::Information, QString::fromLatin1(kMessageTitle), text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    QTimer::singleShot(milliseconds, box, &QMessageBox::close);
+    box->show();
+}
+
 void MessageBox::setTestHook(bool recordInsteadOfShowing)
 {
     g_recordOnly = recordInsteadOfShowing;

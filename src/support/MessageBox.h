@@ -17,6 +17,9 @@ public:
     static void inform(const QString& text, QWidget* parent = nullptr);
     // A notice that closes itself after `milliseconds`.
     static void notify(const QString& text, int milliseconds, QWidget* parent = nullptr);
+    // The same without waiting for it: the caller goes on at once (a notice
+    // that comes while the clock is counting).
+    static void notice(const QString& text, int milliseconds, QWidget* parent = nullptr);
 
     static void setTestHook(bool recordInsteadOfShowing);
     static QStringList takeRecordedMessages();

@@ -54,18 +54,6 @@ void setTextColour(QWidget* widget, const QColor& colour)
 
 } // namespace
 
-int elementOfMenuTarget(int target)
-{
-    switch (target) {
-    case kOvertimeClockTarget:
-        return kOvertimeClockElement;
-    case kLogoTarget:
-        return kLogoElement;
-    default:
-        return target >= kMainTitleElement && target <= kClockElement ? target : -1;
-    }
-}
-
 ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* parent)
     : QWidget(parent), m_stores(stores), m_stage(stage), m_clock(new ClockFace(this)), m_overtime(new ClockFace(this)),
       m_logo(new LogoBox(this)), m_restartNotice(new QLabel(this)), m_commands(CommandState::forStatus(RunStatus::Idle))
@@ -200,24 +188,9 @@ void ClockWindow::applyElements(const QString& clockText, const ProfileReader& p
 
 void ClockWindow::applyLogo(const ProfileReader& profile)
 {
-    const QString name = stage().logopicture.trimmed();
-    const QString path = ProgramFolder::picture(name);
-    if (name.size() <= 3 || !QFileInfo(path).isFile()) {
-        m_logo->clear();
-        return;
-    }
-    const QString section = QStringLiteral("pictureset");
-    QSize customSize;
-    if (profile.readNumber(section, QStringLiteral("Option"), 0) != 0) {
-        // The custom size is kept in units of 10 twips.
-        const TwipsScale scale = twipsScale();
-        const double width = profile.readNumber(section, QStringLiteral("Width"), 800) * 10;
-        const double height = profile.readNumber(section, QStringLiteral("Height"), 600) * 10;
-        customSize = QSize(qBound(1, scale.xToPixels(qBound(0.0, width, 1e7)), 16384),
-                           qBound(1, scale.yToPixels(qBound(0.0, height, 1e7)), 16384));
-    }
-    m_logo->showFile(path, customSize);
-    placeElement(kLogoElement);
+    m_logo->showStageLogo(stage().logopicture, profile, twipsScale());
+    if (m_logo->hasPicture() || m_logo->hasVideo())
+        placeElement(kLogoElement);
 }
 
 void ClockWindow::backgroundupdate(int phase)

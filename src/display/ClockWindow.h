@@ -27,18 +27,6 @@ class ProfileReader;
 class ProgramStores;
 class TextLines;
 
-// The element menu acts on the element last pressed: the text lines 0 ... 4,
-// then these. Two of them are numbered differently from where their places
-// are stored (ElementIndex).
-enum ElementMenuTarget : int
-{
-    kClockTarget = 5,
-    kOvertimeClockTarget = 6,
-    kLogoTarget = 7
-};
-// The element index under which a menu target's place is stored; -1 for none.
-int elementOfMenuTarget(int target);
-
 // The window the audience sees ("desk_clock"): maximised, with the big clock,
 // the overtime clock, the titles, the date line, the prompt text, the dynamic
 // text and the logo over a background colour or picture, and five buttons

@@ -71,6 +71,18 @@ bool usable(double coordinate, double limit)
 
 } // namespace
 
+int elementOfMenuTarget(int target)
+{
+    switch (target) {
+    case kOvertimeClockTarget:
+        return kOvertimeClockElement;
+    case kLogoTarget:
+        return kLogoElement;
+    default:
+        return target >= kMainTitleElement && target <= kClockElement ? target : -1;
+    }
+}
+
 StoredPosition readStoredPosition(int element, const ProfileReader& profile, const RegistryStore& registry)
 {
     const QString leftKey = QStringLiteral("pictureleft") + QString::number(element);

@@ -27,6 +27,18 @@ enum ElementIndex : int
 inline constexpr int kButtonCount = 5;
 inline constexpr int kElementSlots = kFirstButtonElement + kButtonCount;
 
+// The element menu acts on the element last pressed: the text lines 0 ... 4,
+// then these. Two of them are numbered differently from where their places
+// are stored (ElementIndex).
+enum ElementMenuTarget : int
+{
+    kClockTarget = 5,
+    kOvertimeClockTarget = 6,
+    kLogoTarget = 7
+};
+// The element index under which a menu target's place is stored; -1 for none.
+int elementOfMenuTarget(int target);
+
 // A coordinate nobody has stored yet.
 inline constexpr double kUnknownPosition = -100;
 

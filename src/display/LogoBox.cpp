@@ -1,5 +1,9 @@
 #include "display/LogoBox.h"
 
+#include "core/ProgramFolder.h"
+#include "display/ElementLayout.h"
+#include "storage/ProfileFile.h"
+
 #include <QFileInfo>
 #include <QMediaPlayer>
 #include <QPainter>
@@ -25,6 +29,25 @@ LogoBox::LogoBox(QWidget* parent) : QWidget(parent)
 LogoBox::~LogoBox()
 {
     stopVideo();
+}
+
+void LogoBox::showStageLogo(const QString& name, const ProfileReader& profile, const TwipsScale& scale)
+{
+    const QString trimmed = name.trimmed();
+    const QString path = ProgramFolder::picture(trimmed);
+    if (trimmed.size() <= 3 || !QFileInfo(path).isFile()) {
+        clear();
+        return;
+    }
+    const QString section = QStringLiteral("pictureset");
+    QSize customSize;
+    if (profile.readNumber(section, QStringLiteral("Option"), 0) != 0) {
+        const double width = profile.readNumber(section, QStringLiteral("Width"), 800) * 10;
+        const double height = profile.readNumber(section, QStringLiteral("Height"), 600) * 10;
+        customSize = QSize(qBound(1, scale.xToPixels(qBound(0.0, width, 1e7)), 16384),
+                           qBound(1, scale.yToPixels(qBound(0.0, height, 1e7)), 16384));
+    }
+    showFile(path, customSize);
 }
 
 void LogoBox::showFile(const QString& path, const QSize& customSize)

@@ -8,6 +8,9 @@ class QVideoWidget;
 
 namespace melvanta {
 
+class ProfileReader;
+class TwipsScale;
+
 // The logo box ("Picture5"): a picture at its own size or stretched over a
 // chosen size, or, for a file that is no picture, a video playing muted and
 // looping inside the box. A file that is neither leaves the box hidden.
@@ -22,6 +25,11 @@ public:
     // picture is stretched over; an empty size lets the box take the
     // picture's own size (or the video's, once it is known).
     void showFile(const QString& path, const QSize& customSize);
+    // Shows the stage's logo `name` from the picture folder, at its own size
+    // or at the custom size of the profile section "pictureset" (`Option`,
+    // `Width` and `Height` in units of 10 twips); hides the box when there is
+    // no such file.
+    void showStageLogo(const QString& name, const ProfileReader& profile, const TwipsScale& scale);
     // Drops the picture, stops a video and hides the box.
     void clear();
 

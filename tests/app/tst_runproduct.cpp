@@ -38,7 +38,6 @@ private Q_SLOTS:
     void init() { MessageBox::setTestHook(true); }
     void lockedDatabaseNeitherStopsTheClockNorLosesTheRecord();
     void recordOfAKilledProgramIsStoredAtTheNextStart();
-    void deletedDatabaseIsMadeAgain();
     void chosenStageRunsUntilAnotherIsChosen();
     void elementLookSurvivesAStartAndARestart();
     void screenStaysAwakeWhileARunIsUnderWay();
@@ -177,21 +176,6 @@ void TestRunProduct::recordOfAKilledProgramIsStoredAtTheNextStart()
     QCOMPARE(app.start(), Application::Start::WindowsShown);
     QTRY_COMPARE_WITH_TIMEOUT(recordCount(database), 1, 5000);
     QVERIFY(app.records()->waitUntilStored(2000));
-    QCOMPARE(recordCount(database), 1);
-}
-
-void TestRunProduct::deletedDatabaseIsMadeAgain()
-{
-    TestSandbox sandbox;
-    sandbox.installDataFiles();
-    storeStage(1);
-    Application app;
-    QCOMPARE(app.start(), Application::Start::WindowsShown);
-    const QString database = sandbox.filePath(QStringLiteral("DeskData.db"));
-    QVERIFY(QFile::remove(database)); // while the program runs
-    app.runCommand(MenuHost::Start);
-    QTRY_COMPARE_WITH_TIMEOUT(app.engine()->status(), RunStatus::Cleared, 5000);
-    QVERIFY(app.records()->waitUntilStored(3000));
     QCOMPARE(recordCount(database), 1);
 }
 

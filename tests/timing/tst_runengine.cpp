@@ -51,21 +51,17 @@ private Q_SLOTS:
     void shownSecondFlipsOnTime_data();
     void shownSecondFlipsOnTime();
     void commandStatesFollowTheRun();
-    void commandsIgnoredWhenDisabled();
     void alarmPhases_data();
     void alarmPhases();
     void lateTickStillEntersAlarm();
-    void pauseAndContinue();
     void pauseNeverSkipsASecond_data();
     void pauseNeverSkipsASecond();
     void stopThenClearWritesOneRecord_data();
     void stopThenClearWritesOneRecord();
-    void stopWhilePausedClosesThePause();
     void recordOfStoppedRun();
     void commandsRightAfterTimeUp_data();
     void commandsRightAfterTimeUp();
     void overtimeCountsUpToLimit();
-    void overtimeLimitSurvivesLateTick();
     void overtimeIgnoresPausesAndLateTimeUp_data();
     void overtimeIgnoresPausesAndLateTimeUp();
     void overtimeClockShowsOvertime();
@@ -73,24 +69,18 @@ private Q_SLOTS:
     void finalSecondsLoopEndsWithTheRun();
     void resetAfterDelay_data();
     void resetAfterDelay();
-    void acrossMidnight_data();
-    void acrossMidnight();
     void wallClockSteps_data();
     void wallClockSteps();
     void suspendIsCounted();
     void flashEndsVisible_data();
     void flashEndsVisible();
-    void continuousFinalSecondsLoops();
     void nextStage_data();
     void nextStage();
-    void stoppedNextStageRunKeepsItsStage();
     void chosenStageRunsAtTheNextStart();
     void reloadDuringARunLeavesItAlone();
-    void damagedDatabaseDoesNotDisturbTheRun();
     void longTermRunEndsAtItsDate();
     void longTermStopAndPastDates_data();
     void longTermStopAndPastDates();
-    void systemTimeShowsTheTimeOfDay();
 };
 
 void TestRunEngine::tenSecondCountdown()
@@ -221,20 +211,6 @@ void TestRunEngine::commandStatesFollowTheRun()
     QCOMPARE(withCaptionPrefix(QStringLiteral("开始 (F9)"), QStringLiteral("清零")), QStringLiteral("清零 (F9)"));
 }
 
-void TestRunEngine::commandsIgnoredWhenDisabled()
-{
-    EngineHarness h(stageOf(QTime(0, 5, 0), QStringLiteral("100")));
-    h.engine->PauseRun();
-    h.engine->StopRun();
-    QCOMPARE(h.engine->status(), RunStatus::Idle);
-    h.start();
-    const qint64 mark = h.engine->run().startMark;
-    h.engine->StartRun(); // a second start while running does nothing
-    h.advance(200);
-    QCOMPARE(h.engine->run().startMark, mark);
-    QCOMPARE(h.engine->status(), RunStatus::Running);
-}
-
 void TestRunEngine::alarmPhases_data()
 {
     QTest::addColumn<QTime>("one");
@@ -297,26 +273,6 @@ void TestRunEngine::lateTickStillEntersAlarm()
     h.advance(985 * 3);
     QCOMPARE(h.engine->run().phase, 1);
     QCOMPARE(h.sound.log.count("play Timeout.wav"), 1);
-}
-
-void TestRunEngine::pauseAndContinue()
-{
-    EngineHarness h(stageOf(QTime(0, 5, 0), QStringLiteral("200")));
-    h.start();
-    h.advance(30'400); // 04:30 left
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:04:30"));
-    h.engine->PauseRun();
-    QCOMPARE(h.engine->run().accumulatedMs[1], 30'400); // banked up to the moment of the pause
-    QVERIFY(!counterTimerActive(*h.engine));
-    h.advance(10'000);
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:04:30"));
-    h.engine->PauseRun();
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:04:30"));
-    h.advance(98); // 04:30 stays for the rest of its second
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:04:30"));
-    h.advance(10);
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:04:29"));
-    QCOMPARE(h.engine->run().accumulatedMs[3], 10'000);
 }
 
 void TestRunEngine::pauseNeverSkipsASecond_data()
@@ -410,21 +366,6 @@ void TestRunEngine::stopThenClearWritesOneRecord()
         QCOMPARE(h.screen.shownClock, idleClock); // idle, nothing counts
 }
 
-void TestRunEngine::stopWhilePausedClosesThePause()
-{
-    EngineHarness h(stageOf(QTime(0, 5, 0), QStringLiteral("200")));
-    h.start();
-    h.advance(10'000);
-    h.engine->PauseRun();
-    h.advance(7'000);
-    h.engine->StopRun();
-    QCOMPARE(h.engine->status(), RunStatus::Cleared);
-    QVERIFY(!counterTimerActive(*h.engine));
-    const QList<QStringList> rows = h.records_();
-    QCOMPARE(rows.size(), 1);
-    QCOMPARE(rows[0].mid(0, 4), (QStringList{"00:05:00", "00:00:10", "00:00:00", "00:00:07"}));
-}
-
 void TestRunEngine::recordOfStoppedRun()
 {
     EngineHarness h(stageOf(QTime(0, 5, 0), QStringLiteral("100")));
@@ -505,22 +446,6 @@ void TestRunEngine::overtimeCountsUpToLimit()
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows[0][2], QStringLiteral("00:00:10"));
     QVERIFY(h.sound.log.contains("play Stop.wav"));
-}
-
-void TestRunEngine::overtimeLimitSurvivesLateTick()
-{
-    StageSettings stage = stageOf(QTime(0, 0, 5), QStringLiteral("200"));
-    stage.Time_five = QTime(0, 0, 3);
-    EngineHarness h(stage);
-    h.start();
-    h.advance(6'000);
-    QVERIFY(h.engine->timers().timer4.isActive());
-    h.engine->timers().timer4.stop(); // a stall across the limit
-    h.advance(5'000);
-    h.engine->timers().timer4.start();
-    h.advance(1'000);
-    QCOMPARE(h.engine->status(), RunStatus::Cleared);
-    QCOMPARE(h.records_().size(), 1);
 }
 
 void TestRunEngine::overtimeIgnoresPausesAndLateTimeUp_data()
@@ -639,27 +564,6 @@ void TestRunEngine::resetAfterDelay()
     QCOMPARE(h.records_().size(), 1);
 }
 
-void TestRunEngine::acrossMidnight_data()
-{
-    QTest::addColumn<int>("source");
-    QTest::newRow("seconds since midnight") << 1;
-    QTest::newRow("time of day") << 2;
-}
-
-void TestRunEngine::acrossMidnight()
-{
-    QFETCH(int, source);
-    EngineHarness h(stageOf(QTime(0, 2, 0), QStringLiteral("200")), source,
-                    QDateTime(QDate(2026, 3, 2), QTime(23, 59, 30)));
-    h.start();
-    for (int i = 0; i < 100; ++i) {
-        h.advance(985);
-        QVERIFY2(h.engine->run().elapsedMs[1] >= 0 && h.engine->run().elapsedMs[1] < 120'000,
-                 qPrintable(QString::number(h.engine->run().elapsedMs[1])));
-    }
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("00:00:22"));
-}
-
 void TestRunEngine::wallClockSteps_data()
 {
     QTest::addColumn<int>("source");
@@ -738,38 +642,24 @@ void TestRunEngine::flashEndsVisible()
     QVERIFY(!h.engine->timers().timer3.isActive());
 }
 
-void TestRunEngine::continuousFinalSecondsLoops()
-{
-    StageSettings stage = stageOf(QTime(0, 0, 30), QStringLiteral("101"));
-    EngineHarness h(stage);
-    h.start();
-    h.advance(11'000); // 20 s left: final seconds
-    QCOMPARE(h.engine->run().phase, 4);
-    QCOMPARE(h.sound.log.last(), QStringLiteral("loop Timeout.wav"));
-    QCOMPARE(h.engine->run().flashCount > 30, true);
-    h.advance(20'000);
-    QCOMPARE(h.engine->status(), RunStatus::Cleared);
-    QVERIFY(h.sound.log.contains("stop Timeout.wav"));
-    h.advance(6'000); // the end phase's own flash
-    QVERIFY(h.screen.clockVisible);
-    QVERIFY(!h.engine->timers().timer3.isActive());
-}
-
 void TestRunEngine::nextStage_data()
 {
     QTest::addColumn<int>("cycle");
     QTest::addColumn<int>("fromStage");
+    QTest::addColumn<bool>("stopped"); // stopped by hand, then cleared
     QTest::addColumn<int>("toStage");
     QTest::addColumn<bool>("runs");
-    QTest::newRow("cycle: the next stage runs") << 1 << 0 << 1 << true;
-    QTest::newRow("cycle: after the last comes the first") << 1 << 2 << 0 << true;
-    QTest::newRow("no cycle: the next stage waits") << 0 << 0 << 1 << false;
+    QTest::newRow("cycle: the next stage runs") << 1 << 0 << false << 1 << true;
+    QTest::newRow("cycle: after the last comes the first") << 1 << 2 << false << 0 << true;
+    QTest::newRow("no cycle: the next stage waits") << 0 << 0 << false << 1 << false;
+    QTest::newRow("stopped by hand: the stage stays") << 1 << 1 << true << 1 << false;
 }
 
 void TestRunEngine::nextStage()
 {
     QFETCH(int, cycle);
     QFETCH(int, fromStage);
+    QFETCH(bool, stopped);
     QFETCH(int, toStage);
     QFETCH(bool, runs);
     FakeStageList list;
@@ -779,28 +669,16 @@ void TestRunEngine::nextStage()
     h.profile().write(QStringLiteral("Marquee"), QStringLiteral("checkcycle"), QString::number(cycle));
     h.useStageList(list, fromStage);
     h.start();
+    if (stopped) {
+        h.advance(2'000);
+        h.engine->StopRun();
+        h.start(); // clear
+    }
     h.advance(10'000);
     QCOMPARE(list.checkedIndex(), toStage);
     QCOMPARE(h.engine->stage().Time_all, QTime(0, 0, 5 + toStage));
     QCOMPARE(h.engine->status(), runs ? RunStatus::Running : RunStatus::Idle);
     QCOMPARE(h.records_().size(), 1);
-}
-
-void TestRunEngine::stoppedNextStageRunKeepsItsStage()
-{
-    FakeStageList list;
-    for (int i = 0; i < 3; ++i)
-        list.stages << stageOf(QTime(0, 0, 20 + i), QStringLiteral("103"));
-    EngineHarness h(list.stages[1]);
-    h.useStageList(list, 1);
-    h.start();
-    h.advance(5'000);
-    h.engine->StopRun();
-    h.advance(1'000);
-    h.start(); // clear
-    QCOMPARE(h.engine->status(), RunStatus::Idle);
-    QCOMPARE(list.checkedIndex(), 1);
-    QCOMPARE(h.engine->stage().Time_all, QTime(0, 0, 21));
 }
 
 void TestRunEngine::chosenStageRunsAtTheNextStart()
@@ -840,16 +718,6 @@ void TestRunEngine::reloadDuringARunLeavesItAlone()
     h.engine->StopRun();
     h.start(); // the clear shows the new current stage
     QCOMPARE(h.screen.shownClock, QStringLiteral("00:00:05"));
-}
-
-void TestRunEngine::damagedDatabaseDoesNotDisturbTheRun()
-{
-    EngineHarness h(stageOf(QTime(0, 0, 5), QStringLiteral("102")));
-    h.sandbox.writeFile(QStringLiteral("DeskData.db"), QByteArray(4096, '\x5a'));
-    h.start();
-    h.advance(6'000);
-    QCOMPARE(h.engine->status(), RunStatus::Idle); // reset and shown idle
-    QCOMPARE(h.screen.shownClock, QStringLiteral("00:05"));
 }
 
 void TestRunEngine::longTermRunEndsAtItsDate()
@@ -923,14 +791,6 @@ void TestRunEngine::longTermStopAndPastDates()
         QCOMPARE(h.sound.log.filter(QRegularExpression(QStringLiteral("^(play|loop) "))).size(), sounds);
         QCOMPARE(h.screen.dateLines.last(), QStringLiteral("0天"));
     }
-}
-
-void TestRunEngine::systemTimeShowsTheTimeOfDay()
-{
-    EngineHarness h(stageOf(QTime(0, 1, 0), QStringLiteral("121")));
-    h.start();
-    h.advance(1'400);
-    QCOMPARE(h.screen.clockTexts.last(), QStringLiteral("09:00"));
 }
 
 QTEST_GUILESS_MAIN(TestRunEngine)

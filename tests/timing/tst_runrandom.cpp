@@ -108,7 +108,7 @@ public:
         m_list.checked = 0;
         m_engine->load(m_source);
         QObject::connect(m_engine.get(), &RunEngine::statusChanged, [this](RunStatus status) { noteStatus(status); });
-        m_log << QStringLiteral("source %1, stages %2").arg(m_source).arg(describeStages());
+        m_log << QStringLiteral("source %1").arg(m_source);
     }
 
     // One random step; returns what went wrong, or nothing.
@@ -247,16 +247,6 @@ private:
             run.alarmSeconds[5] >= 1 && run.accumulatedMs[2] > qint64(run.alarmSeconds[5]) * 1000)
             return QStringLiteral("overtime %1 ms beyond its limit").arg(run.accumulatedMs[2]);
         return QString();
-    }
-
-    QString describeStages() const
-    {
-        QStringList parts;
-        for (const StageSettings& s : m_list.stages)
-            parts << QStringLiteral("%1/%2/%3/%4/%5")
-                         .arg(s.Time_all.toString(QStringLiteral("hh:mm:ss")), s.combolist, s.checkone, s.checkfour,
-                              s.time_date.toString(Qt::ISODate));
-        return parts.join(QLatin1Char(' '));
     }
 
     QRandomGenerator m_random;

@@ -5,6 +5,8 @@
 #include "storage/ProfileFile.h"
 
 #include <QFileInfo>
+#include <QImageReader>
+#include <QMimeDatabase>
 #include <QMediaPlayer>
 #include <QPainter>
 #include <QUrl>
@@ -17,6 +19,38 @@ namespace {
 
 // Until a video tells its own size, it plays in a box of this size.
 constexpr QSize kDefaultVideoSize(533, 400);
+// A logo is never decoded larger than this; a bigger picture is read scaled down.
+constexpr QSize kLargestLogo(3840, 2160);
+
+enum class LogoKind
+{
+    Picture,
+    Video,
+    Neither
+};
+
+// What a logo file is, from its contents, before anything is decoded: a file
+// that is neither picture nor video (a damaged or mislabelled one) must not
+// reach a decoder or the media pipeline at all.
+LogoKind logoKind(const QString& path)
+{
+    QImageReader reader(path);
+    if (reader.canRead())
+        return LogoKind::Picture;
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path, QMimeDatabase::MatchContent);
+    return type.name().startsWith(QLatin1String("video/")) ? LogoKind::Video : LogoKind::Neither;
+}
+
+// The picture, read no larger than a logo can show.
+QPixmap readPicture(const QString& path)
+{
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    const QSize size = reader.size();
+    if (size.isValid() && (size.width() > kLargestLogo.width() || size.height() > kLargestLogo.height()))
+        reader.setScaledSize(size.scaled(kLargestLogo, Qt::KeepAspectRatio));
+    return QPixmap::fromImageReader(&reader);
+}
 
 } // namespace
 
@@ -53,9 +87,20 @@ void LogoBox::showStageLogo(const QString& name, const ProfileReader& profile, c
 void LogoBox::showFile(const QString& path, const QSize& customSize)
 {
     clear();
+    switch (logoKind(path)) {
+    case LogoKind::Picture:
+        m_picture = readPicture(path);
+        if (m_picture.isNull())
+            return;
+        break;
+    case LogoKind::Video:
+        break;
+    case LogoKind::Neither:
+        return;
+    }
     m_fileName = QFileInfo(path).fileName();
     setAccessibleName(m_fileName);
-    if (m_picture.load(path)) {
+    if (!m_picture.isNull()) {
         setBoxSize(customSize.isEmpty() ? m_picture.size() : customSize);
         show();
         update();

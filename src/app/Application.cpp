@@ -56,14 +56,15 @@ Application::Start Application::start()
         return Start::AlreadyRunning;
 
     m_stores = std::make_unique<ProgramStores>(folder);
-    // The marquee starts from its first row at every start.
-    m_stores->profile().deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
-
+    // The gate comes before anything touches the profile file: a damaged one
+    // is set aside unread.
     const GateOutcome gate = runStartupGate(m_stores->registry(), folder);
     if (!gate.pass) {
         MessageBox::inform(gate.message);
         return Start::GateFailed;
     }
+    // The marquee starts from its first row at every start.
+    m_stores->profile().deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
 
     // The per-user store holds the current stage between two starts; from
     // here on the program keeps it in one place.

@@ -6,6 +6,7 @@
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace melvanta {
@@ -35,11 +36,25 @@ QStringList missingDataFiles(const QString& programFolder)
     return missing;
 }
 
+QString setAsideOversizedProfile(const QString& programFolder, const QDateTime& now)
+{
+    const QString path = ProgramFolder::withTrailingSeparator(programFolder) + QLatin1String(kProfileFileName);
+    if (QFileInfo(path).size() <= kLargestProfileBytes)
+        return QString();
+    const QString stem = path + QStringLiteral(".damaged-") + now.toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    QString aside = stem;
+    for (int n = 2; QFileInfo::exists(aside); ++n)
+        aside = stem + QLatin1Char('-') + QString::number(n);
+    return QFile::rename(path, aside) ? aside : QString();
+}
+
 GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion)
 {
     GateOutcome outcome = checkSettingsVersion(store, programVersion);
     if (!outcome.pass)
         return outcome;
+    if (!setAsideOversizedProfile(programFolder).isEmpty())
+        return {false, QString::fromUtf8(kIncompleteInstallMessage)};
     if (!missingDataFiles(programFolder).isEmpty())
         return {false, QString::fromUtf8(kIncompleteInstallMessage)};
     return {};

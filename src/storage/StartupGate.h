@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -27,7 +28,17 @@ GateOutcome checkSettingsVersion(RegistryStore& store, double programVersion = k
 // The data files that must lie in the program folder and are missing.
 QStringList missingDataFiles(const QString& programFolder);
 
-// The whole start-up gate: version first, then the data files.
+// A profile file is small by nature: one over this size is damaged, or not
+// this program's at all.
+inline constexpr qint64 kLargestProfileBytes = 1024 * 1024;
+
+// Sets a profile file over kLargestProfileBytes aside, renamed with a time
+// stamp ("TimeData.db.damaged-yyyyMMdd-hhmmss"), so that nothing is lost and
+// nothing reads it; returns the new name, empty when the file was fine.
+QString setAsideOversizedProfile(const QString& programFolder, const QDateTime& now = QDateTime::currentDateTime());
+
+// The whole start-up gate: version first, then the data files (an oversized
+// profile file counts as damaged: it is set aside and the start stops).
 GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion = kProgramVersion);
 
 } // namespace melvanta

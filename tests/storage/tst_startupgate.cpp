@@ -3,6 +3,7 @@
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 
+#include <QDir>
 #include <QtTest>
 
 using namespace melvanta;
@@ -47,6 +48,37 @@ private Q_SLOTS:
         QCOMPARE(store.contains(QStringLiteral("firsttext")), !stageCleared);
         QCOMPARE(LoadStageSettings(store).firsttext,
                  stageCleared ? StageSettings::defaults().firsttext : custom.firsttext);
+    }
+
+    // A profile file over 1 MB is set aside unread and the start stops; a
+    // normal one passes untouched.
+    void oversizedProfileIsSetAside_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::addColumn<bool>("passes");
+        QTest::newRow("1 MB") << qint64(1024 * 1024) << true;
+        QTest::newRow("5 MB of junk") << qint64(5 * 1024 * 1024) << false;
+    }
+    void oversizedProfileIsSetAside()
+    {
+        QFETCH(qint64, size);
+        QFETCH(bool, passes);
+        TestSandbox sandbox;
+        for (const char* name : {"DeskData.db", "help.html"})
+            sandbox.writeFile(QLatin1String(name), "x");
+        const QByteArray junk(size, 'j');
+        const QString profile = sandbox.writeFile(QStringLiteral("TimeData.db"), junk);
+        RegistryStore store;
+        const GateOutcome outcome = runStartupGate(store, sandbox.programFolder());
+        QCOMPARE(outcome.pass, passes);
+        QCOMPARE(QFileInfo::exists(profile), passes);
+        const QStringList aside = QDir(sandbox.programFolder()).entryList({QStringLiteral("TimeData.db.damaged-*")});
+        QCOMPARE(aside.size(), passes ? 0 : 1);
+        if (!passes) {
+            QCOMPARE(outcome.message, QStringLiteral("保持程序完整，请重新安装"));
+            QFile kept(sandbox.filePath(aside.first()));
+            QVERIFY(kept.open(QIODevice::ReadOnly) && kept.readAll() == junk); // nothing destroyed
+        }
     }
 
     void dataFiles_data()

@@ -1,128 +1,82 @@
 #pragma once
 
 #include "TestSupport.h"
-#include "core/CurrentStage.h"
-#include "core/ProgramFolder.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
-#include "storage/StageSettingsStore.h"
 #include "timing/ClockScreen.h"
+#include "timing/RecordSink.h"
 #include "timing/RunEngine.h"
 #include "timing/SoundOutput.h"
 #include "timing/StageList.h"
 #include "timing/TimeSource.h"
-#include "timing/TimingRecordWriter.h"
+#include "timing/TimingRecord.h"
 
 #include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlQuery>
-#include <QStringList>
-#include <QUuid>
 
-#include <array>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // A clock that only moves when the test says so. The tick count and the
 // wall clock move together, unless the wall clock is set on its own.
 class FakeTimeSource : public melvanta::TimeSource
 {
 public:
-    explicit FakeTimeSource(QDateTime wallClock = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0)))
-        : m_wall(std::move(wallClock))
-    {}
+    explicit FakeTimeSource(const QDateTime& wall = {}) : m_wallAtZero(wall.addMSecs(-m_tick)) {}
     qint64 tickCount() const override { return m_tick; }
-    QDateTime now() const override { return m_wall; }
-
-    void advance(qint64 ms)
-    {
-        m_tick += ms;
-        m_wall = m_wall.addMSecs(ms);
-    }
-    void setWallClock(const QDateTime& wall) { m_wall = wall; }
+    QDateTime now() const override { return m_wallAtZero.addMSecs(m_tick); }
+    void advance(qint64 ms) { m_tick += ms; }
+    void setWallClock(const QDateTime& wall) { m_wallAtZero = wall.addMSecs(-m_tick); }
 
 private:
     qint64 m_tick = 1'000'000;
-    QDateTime m_wall;
+    QDateTime m_wallAtZero; // the wall clock at tick count 0
 };
 
-// Records what the engine asks of the screen.
+// Records what the engine asks of the screen. The long-term display's time
+// shows on the main clock.
 class RecordingScreen : public melvanta::ClockScreen
 {
 public:
-    QStringList clockTexts;
-    QStringList overtimeTexts;
-    QStringList promptTexts;
-    QStringList endTexts;
-    QList<int> phaseLooks;
-    QList<int> restartDelays;
-    QStringList dateLines;
-    QStringList longTermClocks;
-    melvanta::CommandState commands = melvanta::CommandState::forStatus(melvanta::RunStatus::Idle);
-    bool clockVisible = true;
-    bool overtimeVisible = false;
-    bool promptVisible = true;
-    bool marqueeRunning = false;
-    // Every text the clocks showed, with the tick count at which it came.
+    explicit RecordingScreen(const melvanta::TimeSource& clock) : m_clock(clock) {}
+    // Every new text of a clock, with the tick count at which it came.
     QList<std::pair<qint64, QString>> clockLog;
-    const melvanta::TimeSource* clock = nullptr;
-    int refreshes = 0;
+    QString shownClock, overtimeClock, dateLine;
+    QStringList promptTexts, endTexts;
+    QList<int> phaseLooks, restartDelays;
+    melvanta::CommandState commands = melvanta::CommandState::forStatus(melvanta::RunStatus::Idle);
+    bool clockVisible = true, overtimeVisible = false, promptVisible = true;
     int clockHides = 0;
-    QString shownClock; // what the main clock shows now
 
-    void showClockText(const QString& text) override
-    {
-        clockTexts << text;
-        shownClock = text;
-        log(text);
-    }
-    void showOvertimeText(const QString& text) override
-    {
-        overtimeTexts << text;
-        overtimeVisible = true;
-        log(text);
-    }
-    void log(const QString& text)
-    {
-        if (clock && (clockLog.isEmpty() || clockLog.last().second != text))
-            clockLog.append({clock->tickCount(), text});
-    }
-    void showEndText(const QString& text) override
-    {
-        endTexts << text;
-        shownClock = text;
-    }
+    void showClockText(const QString& text) override { log(shownClock = text); }
+    void showOvertimeText(const QString& text) override { log(overtimeClock = text); }
+    void showEndText(const QString& text) override { endTexts << (shownClock = text); }
     void setPromptText(const QString& text) override { promptTexts << text; }
     void setPromptVisible(bool visible) override { promptVisible = visible; }
-    void setDateLine(const QString& text) override { dateLines << text; }
+    void setDateLine(const QString&) override {}
     void showRestartDelay(int seconds) override { restartDelays << seconds; }
     void applyPhaseLook(int phase) override { phaseLooks << phase; }
-    void setClockVisible(bool visible) override
-    {
-        if (clockVisible && !visible)
-            ++clockHides;
-        clockVisible = visible;
-    }
+    void setClockVisible(bool visible) override { clockHides += std::exchange(clockVisible, visible) && !visible; }
     bool isClockVisible() const override { return clockVisible; }
     void setOvertimeClockVisible(bool visible) override { overtimeVisible = visible; }
     bool isOvertimeClockVisible() const override { return overtimeVisible; }
-    void refreshStage(const QString& initialClockText) override
+    void refreshStage(const QString& text) override { shownClock = text.isEmpty() ? shownClock : text; }
+    void showLongTerm(const QString& date, const QString& text) override
     {
-        ++refreshes;
-        overtimeVisible = false;
-        promptVisible = true;
-        if (!initialClockText.isEmpty())
-            shownClock = initialClockText;
+        dateLine = date;
+        showClockText(text);
     }
-    void showLongTerm(const QString& dateLine, const QString& clockText) override
-    {
-        dateLines << dateLine;
-        longTermClocks << clockText;
-        log(clockText);
-    }
-    void setMarqueeRunning(bool running) override { marqueeRunning = running; }
+    void setMarqueeRunning(bool) override {}
     void setCommandState(const melvanta::CommandState& state) override { commands = state; }
     void endAdjusting() override {}
+
+private:
+    void log(const QString& text)
+    {
+        if (clockLog.isEmpty() || clockLog.last().second != text)
+            clockLog.append({m_clock.tickCount(), text});
+    }
+    const melvanta::TimeSource& m_clock;
 };
 
 // Records the sound commands by file name.
@@ -140,32 +94,38 @@ public:
 class FakeStageList : public melvanta::StageList
 {
 public:
+    FakeStageList(melvanta::CurrentStage& current, QString profilePath)
+        : m_current(current), m_profilePath(std::move(profilePath))
+    {}
     QList<melvanta::StageSettings> stages;
     int checked = -1;
-    QString profilePath;
-    melvanta::CurrentStage* current = nullptr;
     int count() const override { return stages.size(); }
     int checkedIndex() const override { return checked; }
     void choose(int index) override
     {
-        checked = index;
-        current->replace(stages.at(index));
-        melvanta::ProfileFile(profilePath)
+        m_current.replace(stages.at(checked = index));
+        melvanta::ProfileFile(m_profilePath)
             .write(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QString::number(index + 1));
     }
+
+private:
+    melvanta::CurrentStage& m_current;
+    QString m_profilePath;
 };
+
+inline bool counterTimerActive(melvanta::RunEngine& engine)
+{
+    return engine.timers().timer1.isActive() || engine.timers().timer4.isActive() || engine.timers().timer10.isActive();
+}
 
 // The engine's timer that falls due first, no later than `limit`.
 inline melvanta::TickTimer* nextDueTimer(melvanta::RunEngine& engine, qint64 limit)
 {
     melvanta::RunTimers& t = engine.timers();
-    const std::array<melvanta::TickTimer*, 8> all{&t.timer5,  &t.timer9, &t.timer1, &t.timer4,
-                                                  &t.timer10, &t.timer3, &t.timer7, &t.timer11};
     melvanta::TickTimer* best = nullptr;
-    for (melvanta::TickTimer* timer : all) {
+    for (auto* timer : {&t.timer5, &t.timer9, &t.timer1, &t.timer4, &t.timer10, &t.timer3, &t.timer7, &t.timer11})
         if (timer->isActive() && timer->dueAt() <= limit && (!best || timer->dueAt() < best->dueAt()))
             best = timer;
-    }
     return best;
 }
 
@@ -177,39 +137,27 @@ inline void advanceEngine(melvanta::RunEngine& engine, FakeTimeSource& time, qin
     const qint64 target = time.tickCount() + ms;
     while (melvanta::TickTimer* next = nextDueTimer(engine, target)) {
         const qint64 late = lateBy ? lateBy() : 0;
-        const qint64 at = qMin(target, qMax(time.tickCount(), next->dueAt() + late));
-        time.advance(at - time.tickCount()); // an overdue timer fires now
-        next->fireNow();
+        time.advance(qMin(target, qMax(time.tickCount(), next->dueAt() + late)) - time.tickCount());
+        next->fireNow(); // an overdue timer fires now
     }
     time.advance(target - time.tickCount());
 }
 
-// A whole engine in a sandbox: real per-user store, profile file and
-// database, a fake clock, and a scheduler that fires the engine's timers
-// when the fake clock reaches them.
-class EngineHarness
+// A whole engine in a sandbox: real per-user store and profile file, a fake
+// clock, and a scheduler that fires the engine's timers when the fake clock
+// reaches them.
+class EngineHarness : public melvanta::RecordSink
 {
 public:
     explicit EngineHarness(const melvanta::StageSettings& stage, int timingSource = 0,
-                           QDateTime wallClock = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0)))
-        : time(std::move(wallClock)), current(stage)
+                           const QDateTime& wallClock = QDateTime(QDate(2026, 3, 2), QTime(9, 0, 0)))
+        : time(wallClock), current(stage)
     {
         sandbox.installDataFiles();
-        screen.clock = &time;
-        registry.setNumber(QStringLiteral("Time_Record"), 1);
-        engine = std::make_unique<melvanta::RunEngine>(time, current, screen, sound, records, registry, profilePath());
+        engine = std::make_unique<melvanta::RunEngine>(time, current, screen, sound, *this, registry, profilePath());
+        engine->setStageList(&stages);
         engine->load(timingSource);
     }
-
-    // Makes `list` the engine's stored stages, with `first` chosen.
-    void useStageList(FakeStageList& list, int first)
-    {
-        list.profilePath = profilePath();
-        list.current = &current;
-        engine->setStageList(&list);
-        list.choose(first);
-    }
-
     QString profilePath() const { return sandbox.filePath(QStringLiteral("TimeData.db")); }
     melvanta::ProfileFile profile() const { return melvanta::ProfileFile(profilePath()); }
 
@@ -217,42 +165,39 @@ public:
     // way, each `lateBy()` ms after it was due (a busy machine).
     void advance(qint64 ms) { advanceEngine(*engine, time, ms, lateBy); }
     std::function<qint64()> lateBy;
-
+    // Moves the clock on to `ms` after the last start began counting.
+    void advanceTo(qint64 ms) { advance(startedAt + ms - time.tickCount()); }
     // Presses start and lets the deferred start run.
     void start()
     {
         engine->StartRun();
         advance(100);
+        startedAt = time.tickCount();
     }
+    qint64 startedAt = 0;
 
-    // The rows of `timesum` as texts, in column order.
-    QList<QStringList> records_() const
+    // The rows the records would make in `timesum` (set, used, overtime and
+    // pause time, filename), taken the way the record writer takes them.
+    bool WriteTimingRecord(melvanta::RunState& state, const QDateTime& now) override
     {
-        records.waitUntilStored(5000);
-        QList<QStringList> rows;
-        const QString name = QUuid::createUuid().toString();
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(sandbox.filePath(QStringLiteral("DeskData.db")));
-            if (db.open()) {
-                QSqlQuery q(QStringLiteral("SELECT set_time, use_time, out_time, pause_time, filename FROM timesum "
-                                           "ORDER BY ID_auto"),
-                            db);
-                while (q.next())
-                    rows << QStringList{q.value(0).toString(), q.value(1).toString(), q.value(2).toString(),
-                                        q.value(3).toString(), q.value(4).toString()};
-            }
-        }
-        QSqlDatabase::removeDatabase(name);
-        return rows;
+        const melvanta::TimingRecord r = melvanta::TimingRecord::fromRun(state, now, 1);
+        state.stageLabel = r.filename;
+        rows << QStringList{r.setTime, r.useTime, r.outTime, r.pauseTime, r.filename};
+        return true;
+    }
+    QList<QStringList> rows;
+    // The only row, or how many there are instead.
+    QStringList record() const
+    {
+        return rows.size() == 1 ? rows[0] : QStringList{QString::number(rows.size()) + " rows"};
     }
 
     TestSandbox sandbox;
     FakeTimeSource time;
     melvanta::CurrentStage current;
-    RecordingScreen screen;
+    RecordingScreen screen{time};
     RecordingSound sound;
     melvanta::RegistryStore registry;
-    melvanta::TimingRecordWriter records{registry, sandbox.filePath(QStringLiteral("DeskData.db"))};
+    FakeStageList stages{current, profilePath()}; // none unless a test puts some in
     std::unique_ptr<melvanta::RunEngine> engine;
 };

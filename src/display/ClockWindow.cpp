@@ -44,14 +44,6 @@ QColor screenColour(const QString& colourText)
     return toQColor(colourText, QGuiApplication::palette());
 }
 
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
 } // namespace
 
 ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* parent)

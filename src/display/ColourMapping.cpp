@@ -1,5 +1,7 @@
 #include "display/ColourMapping.h"
 
+#include <QWidget>
+
 namespace melvanta {
 
 QColor toQColor(const OleColour& colour, const QPalette& palette)
@@ -29,6 +31,14 @@ QColor toQColor(const OleColour& colour, const QPalette& palette)
     default: // window text, menu text, caption text and the rest
         return palette.color(QPalette::WindowText);
     }
+}
+
+void setTextColour(QWidget* widget, const QColor& colour)
+{
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
+    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
+    widget->setPalette(palette);
 }
 
 } // namespace melvanta

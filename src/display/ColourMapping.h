@@ -5,6 +5,8 @@
 #include <QColor>
 #include <QPalette>
 
+class QWidget;
+
 namespace melvanta {
 
 // The screen colour of a stored colour: RGB values as they are, system
@@ -14,5 +16,8 @@ inline QColor toQColor(const QString& colourText, const QPalette& palette)
 {
     return toQColor(OleColour::fromText(colourText), palette);
 }
+
+// Sets the colour a label's text is drawn in, whether its window is active or not.
+void setTextColour(QWidget* widget, const QColor& colour);
 
 } // namespace melvanta

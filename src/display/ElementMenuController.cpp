@@ -3,6 +3,7 @@
 #include "core/CurrentStage.h"
 #include "display/ClockFace.h"
 #include "display/ClockWindow.h"
+#include "display/ColourMapping.h"
 #include "display/MenuHost.h"
 #include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
@@ -17,14 +18,6 @@
 namespace melvanta {
 
 namespace {
-
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
 
 QString colourText(const QColor& colour)
 {

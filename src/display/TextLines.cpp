@@ -29,14 +29,6 @@ QString weekdayText()
     return QLocale::system().toString(QDate::currentDate(), QStringLiteral("dddd"));
 }
 
-void setTextColour(QWidget* widget, const QColor& colour)
-{
-    QPalette palette = widget->palette();
-    palette.setColor(QPalette::Active, QPalette::WindowText, colour);
-    palette.setColor(QPalette::Inactive, QPalette::WindowText, colour);
-    widget->setPalette(palette);
-}
-
 struct LineLook
 {
     QString StageSettings::*font;

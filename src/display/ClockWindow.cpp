@@ -136,8 +136,7 @@ void ClockWindow::applyStageLook(const QString& initialClockText)
     const ProfileSnapshot profile = m_stores.profileSnapshot();
     applyElements(initialClockText, profile);
     applyLogo(profile);
-    m_clock->setTextColour(m_background.apply(stage(), 0));
-    m_overtime->setTextColour(m_clock->textColour());
+    applyPhaseBackground(0);
     relayout(profile);
     update();
 }
@@ -189,11 +188,16 @@ void ClockWindow::backgroundupdate(int phase)
 {
     if (phase < 0 || phase >= kAlertPhaseCount)
         return;
+    applyPhaseBackground(phase);
+    relayout();
+    update();
+}
+
+void ClockWindow::applyPhaseBackground(int phase)
+{
     const QColor clock = m_background.apply(stage(), phase);
     m_clock->setTextColour(clock);
     m_overtime->setTextColour(clock);
-    relayout();
-    update();
 }
 
 void ClockWindow::relayout()

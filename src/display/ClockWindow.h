@@ -161,6 +161,8 @@ private:
     void applyElements(const QString& clockText, const ProfileReader& profile);
     void applyLogo(const ProfileReader& profile);
     void relayout(const ProfileReader& profile);
+    // The background and clock colours of an alert phase, without a layout pass.
+    void applyPhaseBackground(int phase);
     void placeRestartNotice();
     void applyButtonStates();
     // Default places for the elements that have none stored.

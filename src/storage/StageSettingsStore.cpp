@@ -30,7 +30,7 @@ StageSettings LoadStageSettings(const RegistryStore& store, const QDate& today)
     }
     // Without a 7-character `checkone` no valid record is stored, however
     // complete the rest looks.
-    if (loaded.checkone.size() != 7 || store.text(QStringLiteral("checkone")).value_or(QString()).size() != 7)
+    if (loaded.checkone.size() != 7 || !HoldsStageSettings(store))
         return defaults;
     if (complete)
         return loaded;

@@ -291,7 +291,6 @@ void PhaseTicker::startEndPhase()
 {
     RunState& run = m_ctx.run;
     const StageSettings& stage = m_ctx.stage();
-    const bool quiet = run.endAction == RunState::kFinishedAction;
     run.phase = int(AlertPhase::End);
     run.promptRefreshCount = 3;
     m_ctx.timers.timer7.start();
@@ -299,10 +298,10 @@ void PhaseTicker::startEndPhase()
         run.flashCount = stage.tixingtime * 2;
         m_ctx.timers.timer3.start();
     }
-    if (stage.phaseLooksEnabled() && !quiet)
+    if (stage.phaseLooksEnabled())
         m_ctx.screen.applyPhaseLook(int(AlertPhase::End));
     m_ctx.sound.StopSoundFile(m_ctx.soundOf(AlertPhase::Four));
-    if (stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::End) && !quiet)
+    if (stage.phaseEffect(PhaseEffect::PlaySound, AlertPhase::End))
         m_ctx.sound.PlaySoundFile(m_ctx.soundOf(AlertPhase::End));
 }
 

@@ -7,11 +7,13 @@ BUILD_PACKAGES=(
     build-essential cmake
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-translations-l10n
     libxlsxwriter-dev libxcb1-dev libxcb-keysyms1-dev libxcb-screensaver0-dev libgl-dev pkg-config
+    qt6-base-private-dev
 )
 RUN_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
     fonts-wqy-zenhei
     xvfb xauth xdotool matchbox-window-manager trayer
+    xserver-xephyr x11-xserver-utils
     pulseaudio pulseaudio-utils
     dbus-daemon
 )

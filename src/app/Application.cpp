@@ -24,6 +24,7 @@
 #include <QApplication>
 #include <QMenu>
 #include <QScreen>
+#include <QTimer>
 
 namespace melvanta {
 
@@ -31,6 +32,9 @@ namespace {
 
 // Maximised, or filling its display as maximised: some window managers fill
 // the display without reporting the window as maximised.
+// How long a display that was just plugged in or removed gets to settle.
+constexpr int kScreenSettleMs = 500;
+
 bool isMaximisedWindow(const QWidget& window)
 {
     if (window.isMinimized())
@@ -133,6 +137,25 @@ void Application::wireServices()
                      });
     // What an earlier run of the program could not store yet goes in now.
     m_records->storePending();
+    followExtendedScreen();
+}
+
+void Application::followExtendedScreen()
+{
+    // With "扩展屏显示" on, the clock goes to the primary display while the
+    // extended one is unplugged and back to it when it returns. The display
+    // settles its place and size a moment after it is announced.
+    auto replace = [this] {
+        QAction* item = m_menuHost ? m_menuHost->commandItem(MenuHost::ExtendedScreen) : nullptr;
+        if (m_exiting || !item || !item->isChecked())
+            return;
+        const bool extendedPresent = QGuiApplication::screens().size() > 1;
+        placeOnExtendedScreen(*m_clockWindow, extendedPresent);
+    };
+    ClockWindow* window = m_clockWindow.get();
+    for (auto signal : {&QGuiApplication::screenAdded, &QGuiApplication::screenRemoved})
+        QObject::connect(qGuiApp, signal, window,
+                         [window, replace] { QTimer::singleShot(kScreenSettleMs, window, replace); });
 }
 
 void Application::runCommand(int index)

@@ -58,6 +58,7 @@ private:
     void dispatchCommand(int index);
     void chooseStage(int index);
     void moveToExtendedScreen();
+    void followExtendedScreen();
     void exitProgram();
 
     std::unique_ptr<SingleInstance> m_instance;

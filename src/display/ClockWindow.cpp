@@ -10,6 +10,7 @@
 #include "display/LogoBox.h"
 #include "display/MarqueeLine.h"
 #include "display/MenuHost.h"
+#include "display/ScreenFollower.h"
 #include "display/TextLines.h"
 #include "storage/ProgramStores.h"
 #include "timing/TimeText.h"
@@ -70,6 +71,9 @@ ClockWindow::ClockWindow(ProgramStores& stores, CurrentStage& stage, QWidget* pa
     m_restartNotice->hide();
 
     createButtons();
+
+    // A display that changes its size, or another display, gets a fresh layout.
+    connect(new ScreenFollower(*this), &ScreenFollower::followed, this, qOverload<>(&ClockWindow::relayout));
 
     // Every element can be dragged and offers its menu.
     m_dragger = new ElementDragger(*this);

@@ -9,6 +9,7 @@
 #include "display/MenuHost.h"
 #include "platform/ScreenAwake.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
 #include "storage/StageSettingsStore.h"
@@ -56,7 +57,7 @@ Application::Start Application::start()
 {
     const QString folder = ProgramFolder::path();
     m_instance = std::make_unique<SingleInstance>(folder);
-    if (!m_instance->acquire())
+    if (m_instance->claim() == SingleInstance::Claim::RunningElsewhere)
         return Start::AlreadyRunning;
 
     m_stores = std::make_unique<ProgramStores>(folder);
@@ -97,6 +98,9 @@ Application::Start Application::start()
     wireCommands();
     wireServices();
     m_clockWindow->showMaximized();
+    // A lock that cannot be used does not keep the clock from the room.
+    if (!m_instance->problem().isEmpty())
+        MessageBox::notice(m_instance->problem(), 10000, m_clockWindow.get());
     return Start::WindowsShown;
 }
 
@@ -135,6 +139,14 @@ void Application::wireServices()
                          MessageBox::notice(QStringLiteral("数据库文件已损坏，已另存为 %1 并新建数据库").arg(asidePath),
                                             8000, window);
                      });
+    // A second start for this folder brings this copy to the front; the
+    // session's end closes it as "退出" does.
+    QObject::connect(m_instance.get(), &SingleInstance::frontRequested, window, [this] { bringToFront(); });
+    m_termination = std::make_unique<TerminationSignals>();
+    QObject::connect(m_termination.get(), &TerminationSignals::terminationRequested, window, [this] {
+        if (!m_exiting)
+            exitProgram();
+    });
     // What an earlier run of the program could not store yet goes in now.
     m_records->storePending();
     followExtendedScreen();
@@ -240,6 +252,17 @@ void Application::dispatchCommand(int index)
     }
 }
 
+void Application::bringToFront()
+{
+    if (m_exiting)
+        return;
+    if (m_clockWindow->isMinimized())
+        m_clockWindow->showMaximized();
+    m_clockWindow->raise();
+    m_clockWindow->activateWindow();
+    m_menuHost->setWindowMinimised(m_clockWindow->isMinimized());
+}
+
 void Application::moveToExtendedScreen()
 {
     QAction* item = m_menuHost->commandItem(MenuHost::ExtendedScreen);
@@ -265,6 +288,7 @@ void Application::exitProgram()
 
 void Application::shutdown()
 {
+    m_termination.reset();
     m_screenAwake.reset();
     // A record that is still on its way gets a moment; one that cannot be
     // stored now stays in the pending file for the next start.

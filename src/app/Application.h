@@ -11,6 +11,7 @@ class ProgramStores;
 class RunEngine;
 class ScreenAwake;
 class SingleInstance;
+class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
 class SystemTimeSource;
@@ -58,6 +59,7 @@ private:
     void dispatchCommand(int index);
     void chooseStage(int index);
     void moveToExtendedScreen();
+    void bringToFront();
     void followExtendedScreen();
     void exitProgram();
 
@@ -72,6 +74,7 @@ private:
     std::unique_ptr<StageMenuList> m_stageList;
     std::unique_ptr<RunEngine> m_engine;
     std::unique_ptr<ScreenAwake> m_screenAwake;
+    std::unique_ptr<TerminationSignals> m_termination;
     bool m_exiting = false;
 };
 

@@ -46,7 +46,11 @@ int main(int argc, char** argv)
                                    {QStringLiteral("WenQuanYi Zen Hei"), QStringLiteral("Noto Sans CJK SC")});
 
     melvanta::Application melvantaApp;
-    if (melvantaApp.start() != melvanta::Application::Start::WindowsShown)
+    const melvanta::Application::Start started = melvantaApp.start();
+    if (started == melvanta::Application::Start::AlreadyRunning)
+        QTextStream(stderr)
+            << "melvanta: already running for this program folder; its window was brought to the front\n";
+    if (started != melvanta::Application::Start::WindowsShown)
         return 0;
     if (qEnvironmentVariableIsSet("MELVANTA_REPORT_FIRST_PAINT"))
         reportFirstPaint(melvantaApp.clockWindow());

@@ -78,27 +78,65 @@ private Q_SLOTS:
         QCOMPARE(QFile::exists(m_sandbox->filePath(QStringLiteral("TimeData.db"))), removedFile != "TimeData.db");
     }
 
-    // A crashed copy's lock does not block the next copy; a copy started
-    // while another runs ends at once.
+    // Only a live copy serving the same program folder stops a start, and it
+    // is brought to the front; a crashed copy's lock, or a lock naming the
+    // live copy of another folder, is taken over. SIGTERM ends a copy as
+    // "退出" does, lock removed.
     void oneCopyPerProgramFolder()
     {
-        auto lockOwner = [lock = SingleInstance(m_sandbox->programFolder()).lockPath()] {
-            QFile file(lock);
+        auto lockOwner = [](const QString& folder) {
+            QFile file(SingleInstance(folder).lockPath());
             return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed().toLongLong() : -1;
         };
-        QProcess crashed, running, second; // the sandbox is in their environment
+        const QString folder = m_sandbox->programFolder();
+        QProcess crashed, running, second, otherFolder; // the sandbox is in their environment
         crashed.start(kExecutable, {});
-        QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), crashed.processId(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(lockOwner(folder), crashed.processId(), 20000);
         crashed.kill(); // SIGKILL: the lock file stays behind
-        QVERIFY(crashed.waitForFinished(10000) && lockOwner() > 0);
+        QVERIFY(crashed.waitForFinished(10000) && lockOwner(folder) > 0);
         running.start(kExecutable, {});
-        QTRY_COMPARE_WITH_TIMEOUT(lockOwner(), running.processId(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(lockOwner(folder), running.processId(), 20000);
+        QTRY_COMPARE_WITH_TIMEOUT(SingleInstance(folder).claim(), SingleInstance::Claim::RunningElsewhere, 20000);
+
         second.start(kExecutable, {});
         QVERIFY(second.waitForFinished(10000) && second.exitStatus() == QProcess::NormalExit);
         QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.readAllStandardError().contains("already running"));
         QCOMPARE(running.state(), QProcess::Running);
-        running.terminate();
-        QVERIFY(running.waitForFinished(10000));
+
+        {
+            // Another program folder whose lock names the live copy above.
+            TestSandbox other;
+            other.installDataFiles();
+            QFile lock(SingleInstance(other.programFolder()).lockPath());
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write(QByteArray::number(running.processId()) + '\n' + folder.toUtf8() + '\n');
+            lock.close();
+            otherFolder.start(kExecutable, {});
+            QTRY_COMPARE_WITH_TIMEOUT(lockOwner(other.programFolder()), otherFolder.processId(), 20000);
+            otherFolder.terminate();
+            QVERIFY(otherFolder.waitForFinished(10000));
+        }
+
+        const QString lockPath = SingleInstance(folder).lockPath();
+        running.terminate(); // SIGTERM
+        QVERIFY(running.waitForFinished(10000) && running.exitStatus() == QProcess::NormalExit);
+        QCOMPARE(running.exitCode(), 0);
+        QVERIFY2(!QFileInfo::exists(lockPath), "the lock goes with the copy");
+    }
+
+    // A lock that cannot be made does not keep the clock from starting; the
+    // operator is told where the lock should be.
+    void unusableLockIsReported()
+    {
+        const QString lock = SingleInstance(m_sandbox->programFolder()).lockPath();
+        QVERIFY(QDir().mkpath(lock));
+        Application app;
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        const QStringList messages = MessageBox::takeRecordedMessages();
+        QVERIFY(QDir().rmdir(lock));
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages.first().contains(lock), qPrintable(messages.first()));
     }
 
     void noDisplayIsOneClearLine_data()

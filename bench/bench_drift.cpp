@@ -43,7 +43,7 @@ bool simulateDay(int maxLateMs, QTextStream& out)
             const int shown = secondsOf(text);
             if (shown < 0 || shown == lastShown)
                 continue;
-            flips.flip(shown, at, at - (startTick + qint64(total - shown) * 1000 - 500));
+            flips.flip(shown, at, at - (startTick + qint64(total - shown) * 1000));
             lastShown = shown;
         }
         if (h.engine->status() != RunStatus::Running)

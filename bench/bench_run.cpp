@@ -140,7 +140,7 @@ RunResult countDown(QApplication& app, int seconds, bool busy, bool junkProfile)
     RunResult result;
     int pendingValue = -1;
     qint64 pendingBoundary = 0;
-    auto boundaryOf = [&](int value) { return engine.run().startMark + qint64(seconds - value) * 1000 - 500; };
+    auto boundaryOf = [&](int value) { return engine.run().startMark + qint64(seconds - value) * 1000; };
     measuring.onClockText = [&](const QString& text) {
         const int value = secondsOf(text);
         if (engine.status() != RunStatus::Running || value < 0 || value >= seconds)

@@ -214,8 +214,8 @@ qint64 PhaseTicker::timeUpLateness() const
         // Whole seconds: the time came when the wall clock last turned a second.
         return qMax<qint64>(0, run.elapsedMs[1] - run.totalMs) + (1000 - msToNextWallSecond(m_ctx));
     }
-    // The clock shows 0 once less than half a second is left.
-    return qMax<qint64>(0, run.elapsedMs[1] - qMax<qint64>(0, run.totalMs - 500));
+    // The time is up when the whole duration has passed.
+    return qMax<qint64>(0, run.elapsedMs[1] - run.totalMs);
 }
 
 void PhaseTicker::timeUp()

@@ -43,9 +43,12 @@ struct RunState
     qint64 wallCheckLocalMs = 0;
     bool wallCheckValid = false;
 
-    // What the main counter has left. Half a second of grace: the display
-    // rounds to the nearest second, so the whole duration shows first.
-    qint64 remainingMs() const { return qint64(totalSeconds) * 1000 + 500 - elapsedMs[1]; }
+    // What the main counter has left, raised so that its whole seconds are
+    // the remaining time rounded up: the whole duration shows for the first
+    // whole second, each later second for a whole second, and the time is up
+    // when the whole duration has passed.
+    qint64 remainingMs() const { return qint64(totalSeconds) * 1000 + kShownSecondLeadMs - elapsedMs[1]; }
+    static constexpr qint64 kShownSecondLeadMs = 999;
 };
 
 } // namespace melvanta

@@ -13,6 +13,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QSqlDatabase>
@@ -134,6 +135,49 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(sql(database), QVariant(2), 5000);
         QVERIFY(app.records()->waitUntilStored(2000));
         QCOMPARE(sql(database), QVariant(2));
+    }
+
+    // On the real window and clock, whatever the start's place within the
+    // wall-clock second: the whole duration is shown first, and each second
+    // stays about a second, the first one included.
+    void firstSecondsOnTheWindow_data()
+    {
+        QTest::addColumn<int>("startMsInSecond");
+        for (int ms = 100; ms < 1000; ms += 200)
+            QTest::addRow("start at .%03d", ms) << ms;
+    }
+    void firstSecondsOnTheWindow()
+    {
+        QFETCH(int, startMsInSecond);
+        TestSandbox sandbox;
+        sandbox.installDataFiles();
+        storeStage(5);
+        Application app;
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ClockWindow* window = app.clockWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const QString wholeDuration = window->clockText();
+        QVERIFY2(wholeDuration.endsWith(QStringLiteral(":05")), qPrintable(wholeDuration));
+        QTest::qWait((startMsInSecond - QTime::currentTime().msec() + 1000) % 1000);
+        // Each text the window shows, with when it appeared after the click.
+        QList<QPair<qint64, QString>> shown;
+        QElapsedTimer sinceClick;
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, this, [&] {
+            if (shown.isEmpty() || shown.last().second != window->clockText())
+                shown.append({sinceClick.elapsed(), window->clockText()});
+        });
+        sinceClick.start();
+        QTest::mouseClick(window->button(0), Qt::LeftButton);
+        watch.start(2);
+        QTRY_VERIFY_WITH_TIMEOUT(shown.size() >= 3, 4000);
+        QString seen;
+        for (const auto& [ms, text] : shown)
+            seen += QStringLiteral(" %1@%2").arg(text).arg(ms);
+        QCOMPARE(shown.at(0).second, wholeDuration);
+        QVERIFY2(shown.at(1).second.endsWith(QStringLiteral(":04")), qPrintable(seen));
+        QVERIFY2(shown.at(1).first >= 950 && shown.at(1).first <= 1300, qPrintable(seen));
+        QVERIFY2(qAbs(shown.at(2).first - shown.at(1).first - 1000) <= 150, qPrintable(seen));
     }
 
     void chosenStageRunsUntilAnotherIsChosen()

@@ -79,7 +79,7 @@ private Q_SLOTS:
         h.profile().write(QStringLiteral("pictureset"), QStringLiteral("Delaytime"), QStringLiteral("5"));
         h.start();
         QCOMPARE(h.sound.log, QStringList{"play alarm.wav"});
-        h.advance(9'600); // the time is up at 9.5 s
+        h.advance(10'100); // the time is up at 10 s
         QCOMPARE(shownSeconds(h.screen), everySecond(10, 11));
         QVERIFY(h.sound.log.contains("play Stop.wav"));
         QVERIFY(h.sound.log.lastIndexOf("stop final.mp3") > h.sound.log.lastIndexOf("loop final.mp3"));
@@ -131,7 +131,7 @@ private Q_SLOTS:
         if (combolist.at(1) == QLatin1Char('0') && !stage.longTerm()) // counting down: the whole duration first
             QCOMPARE(secondsOf(h.screen.clockLog.first().second), total);
 
-        const qint64 timeUp = mark + qint64(total) * 1000 - 500;
+        const qint64 timeUp = mark + qint64(total) * 1000;
         int previous = -1, flips = 0;
         for (int i = 1; i < h.screen.clockLog.size(); ++i) {
             const auto& [at, text] = h.screen.clockLog.at(i);
@@ -139,7 +139,7 @@ private Q_SLOTS:
             if (value < 0 || (overtime && (at <= timeUp || value == 0)))
                 continue; // no clock digits, or the main clock's seconds and its end
             // The wall clock's own second started 437 ms into one, with the tick count at 1 000 000.
-            const qint64 boundary = kind == QLatin1String("down") ? mark + qint64(total - value) * 1000 - 500
+            const qint64 boundary = kind == QLatin1String("down") ? mark + qint64(total - value) * 1000
                                     : kind == QLatin1String("up") ? mark + qint64(value) * 1000
                                     : overtime                    ? timeUp + qint64(value) * 1000 - 200
                                                                   : at - (437 + at - 1'000'000) % 1000;
@@ -240,10 +240,10 @@ private Q_SLOTS:
         QFETCH(bool, tickLate);
         EngineHarness h(stageOf(QTime(0, 5, 0), QStringLiteral("200")));
         h.start();
-        h.advanceTo(29'400); // 04:31 shown; the flip to 04:30 comes at 29.5 s
+        h.advanceTo(29'900); // 04:31 shown; the flip to 04:30 comes at 30 s
         if (tickLate)
             h.engine->timers().timer1.stop();
-        h.advanceTo(29'500 + offset);
+        h.advanceTo(30'000 + offset);
         h.engine->PauseRun();
         const QString atPause = h.screen.shownClock;
         h.advance(3'000);
@@ -333,9 +333,9 @@ private Q_SLOTS:
         stage.musicfour = QStringLiteral("final.mp3"); // the final seconds loop, ending at time-up
         EngineHarness h(stage);
         h.start();
-        h.advanceTo(late ? 4'400 : 0); // the time is up at 4.5 s; the machine may stall past it
+        h.advanceTo(late ? 4'900 : 0); // the time is up at 5 s; the machine may stall past it
         h.time.advance(late ? 100 + late : 0);
-        h.advanceTo(4'500 + first);
+        h.advanceTo(5'000 + first);
         for (int i = 0; i < pauses; ++i) {
             h.engine->PauseRun();
             QVERIFY(!counterTimerActive(*h.engine)); // the overtime counter paused too
@@ -457,7 +457,7 @@ private Q_SLOTS:
         h.stages.choose(0);
         h.engine->stageChosen();
         h.engine->reloadStage();
-        h.advance(10'000);
+        h.advance(10'100);
         QCOMPARE(h.screen.shownClock, QStringLiteral("00:06:40"));
         h.engine->StopRun();
         h.start(); // the clear shows the stage chosen meanwhile

@@ -199,8 +199,10 @@ public:
         QSaveFile file(path);
         if (!file.open(QIODevice::WriteOnly))
             return false;
-        // An unfinished QSaveFile throws its temporary file away.
-        if (file.write(bytes) != bytes.size())
+        // An unfinished QSaveFile throws its temporary file away. Its commit()
+        // misses a failed flush of the buffer (a full disk) and would put the
+        // short file in place of the old one, so the flush is checked first.
+        if (file.write(bytes) != bytes.size() || !file.flush())
             return false;
         return file.commit();
     }

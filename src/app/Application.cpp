@@ -13,6 +13,7 @@
 #include "storage/ProgramStores.h"
 #include "storage/StageSettingsStore.h"
 #include "storage/StartupGate.h"
+#include "storage/UnsavedProfileChanges.h"
 #include "support/MessageBox.h"
 #include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
@@ -131,6 +132,13 @@ void Application::wireServices()
                          MessageBox::notice(QStringLiteral("数据库文件已损坏，已另存为 %1 并新建数据库").arg(asidePath),
                                             8000, window);
                      });
+    // A setting the profile file refuses holds until the program ends; the
+    // operator hears of it once per file, also of a refusal during the start.
+    UnsavedProfileChanges::setListener([window](const QString& path, const QString& reason) {
+        MessageBox::notice(
+            QStringLiteral("无法保存设置到 %1（%2），本次运行中保留修改，程序退出后将丢失").arg(path, reason), 8000,
+            window);
+    });
     // What an earlier run of the program could not store yet goes in now.
     m_records->storePending();
 }
@@ -242,6 +250,7 @@ void Application::exitProgram()
 
 void Application::shutdown()
 {
+    UnsavedProfileChanges::setListener({}); // it shows its notices on the clock window
     m_screenAwake.reset();
     // A record that is still on its way gets a moment; one that cannot be
     // stored now stays in the pending file for the next start.

@@ -132,6 +132,8 @@ void Application::wireServices()
                          MessageBox::notice(QStringLiteral("数据库文件已损坏，已另存为 %1 并新建数据库").arg(asidePath),
                                             8000, window);
                      });
+    QObject::connect(m_records.get(), &TimingRecordWriter::recordsUnsaved, window,
+                     [window](const QString& message) { MessageBox::notice(message, 8000, window); });
     // A setting the profile file refuses holds until the program ends; the
     // operator hears of it once per file, also of a refusal during the start.
     UnsavedProfileChanges::setListener([window](const QString& path, const QString& reason) {

@@ -14,6 +14,7 @@
 #include "storage/ProgramStores.h"
 #include "storage/StageSettingsStore.h"
 #include "storage/StartupGate.h"
+#include "storage/UnsavedProfileChanges.h"
 #include "support/MessageBox.h"
 #include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
@@ -139,6 +140,15 @@ void Application::wireServices()
                          MessageBox::notice(QStringLiteral("数据库文件已损坏，已另存为 %1 并新建数据库").arg(asidePath),
                                             8000, window);
                      });
+    QObject::connect(m_records.get(), &TimingRecordWriter::recordsUnsaved, window,
+                     [window](const QString& message) { MessageBox::notice(message, 8000, window); });
+    // A setting the profile file refuses holds until the program ends; the
+    // operator hears of it once per file, also of a refusal during the start.
+    UnsavedProfileChanges::setListener([window](const QString& path, const QString& reason) {
+        MessageBox::notice(
+            QStringLiteral("无法保存设置到 %1（%2），本次运行中保留修改，程序退出后将丢失").arg(path, reason), 8000,
+            window);
+    });
     // A second start for this folder brings this copy to the front; the
     // session's end closes it as "退出" does.
     QObject::connect(m_instance.get(), &SingleInstance::frontRequested, window, [this] { bringToFront(); });
@@ -289,9 +299,11 @@ void Application::exitProgram()
 void Application::shutdown()
 {
     m_termination.reset();
+    UnsavedProfileChanges::setListener({}); // it shows its notices on the clock window
     m_screenAwake.reset();
     // A record that is still on its way gets a moment; one that cannot be
-    // stored now stays in the pending file for the next start.
+    // stored now stays in the pending file for the next start (or, when
+    // that file refuses it too, is lost; the operator was told).
     if (m_records)
         m_records->waitUntilStored(1000);
     m_engine.reset();

@@ -1,6 +1,7 @@
 #include "storage/IniFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QVector>
@@ -115,6 +116,15 @@ LineInfo classify(const QByteArray& text)
     return info;
 }
 
+// The reason a save failed, in the operator's words where Qt's are clumsy.
+QString saveError(const QString& path, const QString& qtError)
+{
+    const QFileInfo target(path);
+    if (target.isFile() && !target.isWritable())
+        return QStringLiteral("文件只读");
+    return qtError.isEmpty() ? QStringLiteral("未知错误") : qtError;
+}
+
 // The file split into lines. Everything a write does not touch is written
 // back exactly as it was read.
 class Document
@@ -132,12 +142,12 @@ public:
             return;
         m_exists = true;
         if (!file.open(QIODevice::ReadOnly)) {
-            m_readable = false;
+            m_readError = file.errorString();
             return;
         }
         m_bytes = file.readAll();
         if (file.error() != QFileDevice::NoError) {
-            m_readable = false;
+            m_readError = file.errorString();
             return;
         }
         if (m_bytes.startsWith(kBom)) {
@@ -148,7 +158,9 @@ public:
     }
 
     bool exists() const { return m_exists; }
-    bool readable() const { return m_readable; }
+    bool readable() const { return m_readError.isEmpty(); }
+    // Why the file could not be read; empty when it could.
+    const QString& readError() const { return m_readError; }
     const QVector<Line>& lines() const { return m_lines; }
 
     // The range [first, end) of lines of the first section called `name`:
@@ -189,7 +201,8 @@ public:
         m_lines.insert(index, Line{text, newline()});
     }
 
-    bool save(const QString& path) const
+    // Replaces the file as a whole; on failure `error` says why.
+    bool save(const QString& path, QString* error) const
     {
         QByteArray bytes = m_bom;
         for (const Line& line : m_lines) {
@@ -197,12 +210,13 @@ public:
             bytes += line.eol;
         }
         QSaveFile file(path);
-        if (!file.open(QIODevice::WriteOnly))
-            return false;
-        // An unfinished QSaveFile throws its temporary file away.
-        if (file.write(bytes) != bytes.size())
-            return false;
-        return file.commit();
+        // An unfinished QSaveFile throws its temporary file away. Its commit()
+        // misses a failed flush of the buffer (a full disk) and would put the
+        // short file in place of the old one, so the flush is checked first.
+        if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.flush() && file.commit())
+            return true;
+        *error = saveError(path, file.errorString());
+        return false;
     }
 
 private:
@@ -242,7 +256,7 @@ private:
     QVector<Line> m_lines;
     QByteArray m_newline;
     bool m_exists = false;
-    bool m_readable = true;
+    QString m_readError;
 };
 
 bool containsAny(const QString& text, const char* characters)
@@ -349,6 +363,22 @@ QString keyValue(const QByteArray& bytes, qsizetype body, const QString& key)
 IniFile::IniFile(QString path) : m_path(std::move(path))
 {}
 
+QString IniFile::trimmedName(const QString& name)
+{
+    return trimBlanks(name);
+}
+
+QString IniFile::foldedName(const QString& name)
+{
+    return folded(name);
+}
+
+QString IniFile::readBack(const QString& value)
+{
+    const QString text = trimBlanks(QString::fromUtf8(valueBytes(value)));
+    return text.isNull() ? QLatin1String("") : text; // present but empty is not absent
+}
+
 QString IniFile::value(const QString& section, const QString& key) const
 {
     const QByteArray bytes = readForLookup(m_path);
@@ -397,11 +427,14 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
 {
     const QString sectionName = trimBlanks(section);
     const QString keyName = trimBlanks(key);
+    m_error.clear();
     if (!isWritableName(sectionName) || !isWritableKey(keyName))
         return false;
     Document doc(m_path);
-    if (!doc.readable())
+    if (!doc.readable()) {
+        m_error = doc.readError(); // no write replaces what could not be seen
         return false;
+    }
 
     const auto [first, end] = doc.findSection(sectionName);
     if (first < 0) {
@@ -410,7 +443,7 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
             doc.insert(at++, QByteArray());
         doc.insert(at++, '[' + sectionName.toUtf8() + ']');
         doc.insert(at, keyName.toUtf8() + '=' + valueBytes(value));
-        return doc.save(m_path);
+        return doc.save(m_path, &m_error);
     }
 
     const qsizetype index = doc.findKey(first + 1, end, keyName);
@@ -418,24 +451,27 @@ bool IniFile::setValue(const QString& section, const QString& key, const QString
         // Keep the key as it is spelled (and indented) in the file.
         const QByteArray& old = doc.lines().at(index).text;
         doc.replaceText(index, old.left(old.indexOf('=') + 1) + valueBytes(value));
-        return doc.save(m_path);
+        return doc.save(m_path, &m_error);
     }
 
     qsizetype last = end - 1;
     while (last > first && classify(doc.lines().at(last).text).kind == LineKind::Blank)
         --last;
     doc.insert(last + 1, keyName.toUtf8() + '=' + valueBytes(value));
-    return doc.save(m_path);
+    return doc.save(m_path, &m_error);
 }
 
 bool IniFile::removeKey(const QString& section, const QString& key)
 {
     const QString keyName = trimBlanks(key);
+    m_error.clear();
     if (keyName.isEmpty())
         return false;
     Document doc(m_path);
-    if (!doc.readable())
+    if (!doc.readable()) {
+        m_error = doc.readError(); // no write replaces what could not be seen
         return false;
+    }
     const auto [first, end] = doc.findSection(trimBlanks(section));
     if (first < 0)
         return true;
@@ -443,22 +479,25 @@ bool IniFile::removeKey(const QString& section, const QString& key)
     if (index < 0)
         return true;
     doc.remove(index, 1);
-    return doc.save(m_path);
+    return doc.save(m_path, &m_error);
 }
 
 bool IniFile::removeSection(const QString& section)
 {
     const QString sectionName = trimBlanks(section);
+    m_error.clear();
     if (sectionName.isEmpty())
         return false;
     Document doc(m_path);
-    if (!doc.readable())
+    if (!doc.readable()) {
+        m_error = doc.readError(); // no write replaces what could not be seen
         return false;
+    }
     const auto [first, end] = doc.findSection(sectionName);
     if (first < 0)
         return true;
     doc.remove(first, end - first);
-    return doc.save(m_path);
+    return doc.save(m_path, &m_error);
 }
 
 } // namespace melvanta

@@ -39,8 +39,21 @@ public:
     // Removes the first matching section with all its entries.
     bool removeSection(const QString& section);
 
+    // Why the last setValue, removeKey or removeSection failed because of the
+    // file (it cannot be read or replaced); empty after a success and when
+    // the names themselves cannot be written.
+    const QString& errorString() const { return m_error; }
+
+    // A section or key name as the file stores it, and the form under which
+    // two names are the same.
+    static QString trimmedName(const QString& name);
+    static QString foldedName(const QString& name);
+    // What value() reads back after setValue(..., value) succeeded.
+    static QString readBack(const QString& value);
+
 private:
     QString m_path;
+    QString m_error;
 };
 
 // The values of an INI file as they were when it was read, parsed once, with

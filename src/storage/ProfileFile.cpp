@@ -2,6 +2,7 @@
 
 #include "core/Encodings.h"
 #include "storage/IniFile.h"
+#include "storage/UnsavedProfileChanges.h"
 
 #include <QStringList>
 
@@ -55,7 +56,8 @@ QString readResult(const QString& stored, const QString& defaultValue)
 
 QString readPart(const QString& filePath, const QString& section, const QString& key, const QString& defaultValue)
 {
-    return readResult(IniFile(filePath).value(section, key), defaultValue);
+    const std::optional<QString> unsaved = UnsavedProfileChanges::value(filePath, section, key);
+    return readResult(unsaved ? *unsaved : IniFile(filePath).value(section, key), defaultValue);
 }
 
 QString readAll(const QString& filePath, const QString& section, const QString& defaultValue)
@@ -63,7 +65,9 @@ QString readAll(const QString& filePath, const QString& section, const QString& 
     // The section as the profile API hands it over: every entry followed by
     // a NUL, one more NUL at the end, all of it cut to the buffer.
     QString block;
-    for (const QString& entry : IniFile(filePath).sectionEntries(section)) {
+    const QStringList entries =
+        UnsavedProfileChanges::overlay(filePath).sectionEntries(section, IniFile(filePath).sectionEntries(section));
+    for (const QString& entry : entries) {
         block += entry;
         block += kNul;
     }
@@ -87,11 +91,11 @@ QVariant iniset(const QString& mode, const QString& filePath, const QString& sec
     if (mode == QLatin1String("readall"))
         return readAll(filePath, section, value);
     if (mode == QLatin1String("write"))
-        return result(IniFile(filePath).setValue(section, key, cut(value, kProfileValueLimit)));
+        return result(UnsavedProfileChanges::setValue(filePath, section, key, cut(value, kProfileValueLimit)));
     if (mode == QLatin1String("delpart"))
-        return result(IniFile(filePath).removeKey(section, key));
+        return result(UnsavedProfileChanges::removeKey(filePath, section, key));
     if (mode == QLatin1String("delall"))
-        return result(IniFile(filePath).removeSection(section));
+        return result(UnsavedProfileChanges::removeSection(filePath, section));
     return QVariant();
 }
 
@@ -141,12 +145,14 @@ bool ProfileFile::deletePart(const QString& section, const QString& key)
     return iniset(QStringLiteral("delpart"), m_filePath, section, key, QString()).toInt() == 1;
 }
 
-ProfileSnapshot::ProfileSnapshot(const QString& filePath) : m_ini(filePath)
+ProfileSnapshot::ProfileSnapshot(const QString& filePath)
+    : m_ini(filePath), m_unsaved(UnsavedProfileChanges::overlay(filePath))
 {}
 
 QString ProfileSnapshot::readPart(const QString& section, const QString& key, const QString& defaultValue) const
 {
-    return readResult(m_ini.value(section, key), defaultValue);
+    const std::optional<QString> unsaved = m_unsaved.value(section, key);
+    return readResult(unsaved ? *unsaved : m_ini.value(section, key), defaultValue);
 }
 
 bool ProfileFile::deleteAll(const QString& section)

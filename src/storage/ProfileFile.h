@@ -1,6 +1,7 @@
 #pragma once
 
 #include "storage/IniFile.h"
+#include "storage/ProfileOverlay.h"
 
 #include <QString>
 #include <QVariant>
@@ -21,6 +22,8 @@ inline constexpr int kProfileValueLimit = 9999;
 //   "write":    sets section/key to `value`; returns 1 on success, 0 on failure;
 //   "delpart":  removes section/key; returns 1 on success, 0 on failure;
 //   "delall":   removes the whole section; returns 1 on success, 0 on failure.
+// A change the file refuses still holds for the reads of this program run
+// (see UnsavedProfileChanges).
 // Any other mode does nothing and returns an invalid QVariant. Never throws.
 QVariant iniset(const QString& mode, const QString& filePath, const QString& section, const QString& key,
                 const QString& value);
@@ -42,7 +45,7 @@ public:
 };
 
 // Convenience wrapper bound to one profile file; every read sees the file
-// as it is now.
+// as it is now, with what it refused this session laid over it.
 class ProfileFile : public ProfileReader
 {
 public:
@@ -71,6 +74,7 @@ public:
 
 private:
     IniSnapshot m_ini;
+    ProfileOverlay m_unsaved; // what the file refused this session
 };
 
 } // namespace melvanta

@@ -34,28 +34,34 @@ void PendingRecords::load()
     }
 }
 
-bool PendingRecords::save()
+bool PendingRecords::save(QString* error)
 {
     if (m_records.isEmpty()) {
-        m_saved = !QFile::exists(m_filePath) || QFile::remove(m_filePath);
+        QFile file(m_filePath);
+        m_saved = !file.exists() || file.remove();
+        if (!m_saved && error)
+            *error = file.errorString();
         return m_saved;
     }
     QSaveFile file(m_filePath);
-    if (file.open(QIODevice::WriteOnly)) {
-        for (const TimingRecord& record : std::as_const(m_records))
-            file.write(record.toLine() + '\n');
-        m_saved = file.commit();
-    } else {
-        m_saved = false;
+    m_saved = file.open(QIODevice::WriteOnly);
+    for (qsizetype i = 0; m_saved && i < m_records.size(); ++i) {
+        const QByteArray line = m_records.at(i).toLine() + '\n';
+        m_saved = file.write(line) == line.size();
     }
+    // A failed flush (a full disk) must stop the commit, which would miss it
+    // and put the short file in place of the old one.
+    m_saved = m_saved && file.flush() && file.commit();
+    if (!m_saved && error)
+        *error = file.errorString().isEmpty() ? QStringLiteral("未知错误") : file.errorString();
     return m_saved;
 }
 
-bool PendingRecords::append(const TimingRecord& record)
+bool PendingRecords::append(const TimingRecord& record, QString* error)
 {
     const QMutexLocker lock(&m_mutex);
     m_records << record;
-    return save();
+    return save(error);
 }
 
 std::optional<TimingRecord> PendingRecords::first() const
@@ -93,6 +99,12 @@ int PendingRecords::count() const
 {
     const QMutexLocker lock(&m_mutex);
     return int(m_records.size());
+}
+
+int PendingRecords::unsavedCount() const
+{
+    const QMutexLocker lock(&m_mutex);
+    return m_saved ? 0 : int(m_records.size());
 }
 
 bool PendingRecords::waitUntilEmpty(int timeoutMs) const

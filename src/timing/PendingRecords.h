@@ -28,8 +28,9 @@ public:
 
     // Adds `record` at the end. True when the file holds it; when the file
     // cannot be written (disk full, read-only folder) the record is still
-    // kept in memory and the file is written again at the next change.
-    bool append(const TimingRecord& record);
+    // kept in memory, the file is written again at the next change, and
+    // `error` (when given) says why.
+    bool append(const TimingRecord& record, QString* error = nullptr);
     // The oldest record, nothing when none is pending.
     std::optional<TimingRecord> first() const;
     // Takes the record with `key` off, once it is in the database.
@@ -38,13 +39,16 @@ public:
     void saveIfUnsaved();
 
     int count() const;
+    // How many pending records live in memory only, as the file could not
+    // be written since the last change (0 while the file holds them all).
+    int unsavedCount() const;
     // Blocks until no record is pending or `timeoutMs` has passed; true when
     // none is pending.
     bool waitUntilEmpty(int timeoutMs) const;
 
 private:
     void load();
-    bool save(); // with m_mutex held
+    bool save(QString* error = nullptr); // with m_mutex held
 
     const QString m_filePath;
     mutable QMutex m_mutex;

@@ -29,6 +29,9 @@ TimingRecordWriter::~TimingRecordWriter()
     m_thread.requestInterruption();
     m_thread.quit();
     m_thread.wait();
+    if (const int lost = m_pending->unsavedCount())
+        qWarning("%d timing records end with the program: %s cannot be written", lost,
+                 qPrintable(m_pending->filePath()));
 }
 
 QString TimingRecordWriter::pendingFilePath(const QString& databasePath)
@@ -44,7 +47,18 @@ bool TimingRecordWriter::WriteTimingRecord(RunState& state, const QDateTime& now
     // The first record of a session names the stage by its time; later
     // records keep that name, whenever this one reaches the database.
     state.stageLabel = record.filename;
-    const bool saved = m_pending->append(record);
+    QString error;
+    const bool saved = m_pending->append(record, &error);
+    if (!saved && !m_toldUnsaved) {
+        m_toldUnsaved = true;
+        qWarning("timing records wait in memory only, %s cannot be written: %s", qPrintable(m_pending->filePath()),
+                 qPrintable(error));
+        Q_EMIT recordsUnsaved(
+            QStringLiteral("无法保存计时记录到 %1（%2），记录暂存在内存中，数据库可以写入时将自动存入；"
+                           "程序退出时仍未存入的记录将丢失")
+                .arg(m_pending->filePath(), error));
+    }
+    // The database may take it even when the pending file did not.
     storePending();
     return saved;
 }

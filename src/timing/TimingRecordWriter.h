@@ -22,7 +22,8 @@ class RegistryStore;
 // then stored by a thread of its own, in order and once each; a locked,
 // read-only or full database only delays it, a missing one is made again, a
 // damaged one is kept aside and replaced. What is not stored when the program
-// ends stays in the pending file for the next start.
+// ends stays in the pending file for the next start. While the pending file
+// cannot be written the records wait in memory, and the operator is told.
 class TimingRecordWriter : public QObject, public RecordSink
 {
     Q_OBJECT
@@ -56,6 +57,9 @@ Q_SIGNALS:
     // A record could not be stored right away and will be stored later;
     // once until every pending record is stored.
     void recordDeferred(const QString& message);
+    // The pending file refused a record, which now lives in memory only
+    // until the database takes it; once per session, naming file and reason.
+    void recordsUnsaved(const QString& message);
     // The database was damaged: it is kept at `asidePath` and a fresh one
     // holds the records from now on.
     void damagedDatabaseReplaced(const QString& asidePath);
@@ -65,6 +69,7 @@ private:
     std::unique_ptr<PendingRecords> m_pending;
     QThread m_thread;
     RecordStoreWorker* m_worker; // lives on m_thread, deleted when it finishes
+    bool m_toldUnsaved = false;
 };
 
 } // namespace melvanta

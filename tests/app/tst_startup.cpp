@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "Unwritable.h"
 #include "app/Application.h"
 #include "display/ClockWindow.h"
 #include "display/MenuHost.h"
@@ -220,6 +221,46 @@ private Q_SLOTS:
         app = std::make_unique<Application>();                              // the next start keeps the buttons hidden
         QCOMPARE(app->start(), Application::Start::WindowsShown);
         QVERIFY(!app->clockWindow()->buttonsShown() && !app->menuHost()->commandItem(MenuHost::Buttons)->isChecked());
+    }
+
+    // A profile file that refuses writes: "按钮" still hides the buttons for
+    // the rest of the run, neither a layout pass nor a stage refresh brings
+    // them back, and one notice names the file and the reason.
+    void refusedProfileKeepsTheButtonState_data()
+    {
+        QTest::addColumn<Unwritable::Kind>("refusal");
+        QTest::newRow("read-only file") << Unwritable::ReadOnlyFile;
+        QTest::newRow("folder in the file's place") << Unwritable::FolderInPlace;
+    }
+    void refusedProfileKeepsTheButtonState()
+    {
+        QFETCH(Unwritable::Kind, refusal);
+        const QString path = m_sandbox->filePath(QStringLiteral("TimeData.db"));
+        Application app;
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ClockWindow* window = app.clockWindow();
+        QVERIFY(window->buttonsShown());
+        Unwritable unwritable(refusal, path);
+        if (!unwritable.holds())
+            QSKIP("root writes whatever the permissions say; the other row refuses writes anyway");
+
+        app.runCommand(MenuHost::Buttons);
+        const QStringList told = MessageBox::takeRecordedMessages();
+        QCOMPARE(told.size(), 1);
+        QVERIFY2(told.at(0).startsWith("无法保存设置到 " + path + "（") &&
+                     told.at(0).endsWith("），本次运行中保留修改，程序退出后将丢失") && !told.at(0).contains("（）"),
+                 qPrintable(told.at(0)));
+        window->relayout();
+        QVERIFY(!window->buttonsShown() && window->button(0)->isHidden());
+        window->applyStage(app.currentStage()->get()); // reads the state from the profile again
+        QVERIFY(!window->buttonsShown() && window->button(0)->isHidden());
+        QCOMPARE(ProfileSnapshot(path).readPart("clocksite", "pictureleft9", ""), QStringLiteral("2"));
+
+        app.runCommand(MenuHost::Buttons);
+        window->applyStage(app.currentStage()->get());
+        QVERIFY(window->buttonsShown() && !window->button(0)->isHidden());
+        QCOMPARE(ProfileFile(path).readPart("clocksite", "pictureleft9", ""), QStringLiteral("1"));
+        QCOMPARE(MessageBox::takeRecordedMessages(), QStringList()); // told once per file
     }
 
     void stageSelectionFollowsTheDatabase_data()

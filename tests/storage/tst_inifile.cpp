@@ -2,6 +2,7 @@
 #include "storage/ProfileFile.h"
 
 #include "TestSupport.h"
+#include "Unwritable.h"
 
 #include <QDir>
 #include <QFile>
@@ -107,7 +108,8 @@ private slots:
         QCOMPARE(readBytes(ini.path()), row.after.isEmpty() ? row.file : row.after);
     }
 
-    // A write that cannot reach its file reports 0 and leaves nothing behind.
+    // A write that cannot reach its file reports 0 and leaves nothing behind;
+    // on a full disk the file stays as it was.
     void unwritableLocation()
     {
         TestSandbox sandbox;
@@ -115,6 +117,10 @@ private slots:
         QVERIFY(QDir().mkpath(sandbox.filePath(QStringLiteral("folder"))));
         for (const char* name : {"missing/TimeData.db", "plain/TimeData.db", "folder"})
             QCOMPARE(iniset("write", sandbox.filePath(QString::fromLatin1(name)), "A", "k", "2"), QVariant(0));
+        {
+            const Unwritable fullDisk(Unwritable::FullDisk, plain);
+            QVERIFY(!fullDisk.holds() || !IniFile(plain).setValue("A", "k", "2"));
+        }
         QCOMPARE(QDir(sandbox.programFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  (QStringList{"folder", "plain"}));
         QVERIFY(QDir(sandbox.filePath(QStringLiteral("folder"))).isEmpty());

@@ -1,16 +1,29 @@
 #include "storage/ProfileFile.h"
 
+#include "storage/IniFile.h"
+#include "storage/UnsavedProfileChanges.h"
+
 #include "TestSupport.h"
+#include "Unwritable.h"
 
 #include <QtTest>
 
 using namespace melvanta;
+
+namespace {
+
+const QByteArray kProfile("[clocksite]\npictureleft9=1\npictureleft0=500\n[Marquee]\ncurrentrow=4\nMode=2\n"
+                          "[Hotkey]\noften=00\n");
+
+} // namespace
 
 class TestProfileFile : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void cleanup() { UnsavedProfileChanges::setListener({}); }
+
     // Missing files, empty values and deleted keys read as the default; a long
     // value is cut to the read buffer; unknown modes do nothing at all.
     void readPart()
@@ -64,6 +77,73 @@ private slots:
         QCOMPARE(text.startsWith('[') ? iniset("readall", path, "s", "", "none").toString()
                                       : joinSectionBlock(text.replace('|', QChar(0))),
                  expected);
+    }
+
+    // Changes a profile file refuses hold for every later read of this run,
+    // through iniset and a snapshot alike; the file stays as it was and no
+    // temporary file is left. The operator is told once, with the file's
+    // path and the reason. The first change the file takes again brings
+    // the kept ones along.
+    void refusedChangesHoldForTheRun_data()
+    {
+        QTest::addColumn<Unwritable::Kind>("refusal");
+        QTest::newRow("read-only file") << Unwritable::ReadOnlyFile;
+        QTest::newRow("read-only folder") << Unwritable::ReadOnlyFolder;
+        QTest::newRow("folder in the file's place") << Unwritable::FolderInPlace;
+        QTest::newRow("full disk") << Unwritable::FullDisk;
+    }
+    void refusedChangesHoldForTheRun()
+    {
+        QFETCH(Unwritable::Kind, refusal);
+        TestSandbox sandbox;
+        const QString path = sandbox.writeFile(kProfileFileName, kProfile);
+        QList<QStringList> told;
+        UnsavedProfileChanges::setListener([&](const QString& file, const QString& reason) {
+            told.append({file, reason});
+        });
+        std::optional<Unwritable> unwritable(std::in_place, refusal, path);
+        if (!unwritable->holds())
+            QSKIP("root writes whatever the permissions say; the other rows refuse writes anyway");
+
+        ProfileFile profile(path);
+        QVERIFY(!profile.write("clocksite", "pictureleft9", "2"));
+        QVERIFY(!profile.write(" ClockSite ", "PictureLeft0", " 700 "));
+        QVERIFY(!profile.deletePart("marquee", "currentrow"));
+        QVERIFY(!profile.deleteAll("Hotkey"));
+        QVERIFY(!profile.write("Hotkey", "often", "11")); // after its section went
+        QVERIFY(!profile.write("Logo", "Option", "1"));   // a section the file never had
+        QCOMPARE(told.size(), 1);
+        QCOMPARE(told.at(0).at(0), QFileInfo(path).absoluteFilePath());
+        QVERIFY(!told.at(0).at(1).isEmpty());
+
+        const ProfileSnapshot snapshot(path);
+        for (const ProfileReader* reader : std::initializer_list<const ProfileReader*>{&profile, &snapshot}) {
+            QCOMPARE(reader->readPart("clocksite", "pictureleft9", ""), QStringLiteral("2"));
+            QCOMPARE(reader->readNumber("CLOCKSITE", "pictureleft0", 0), 700.0);
+            QCOMPARE(reader->readPart("Marquee", "currentrow", "-10"), QStringLiteral("-10"));
+            QCOMPARE(reader->readPart("Logo", "Option", "0"), QStringLiteral("1"));
+        }
+        QCOMPARE(profile.readAll("Hotkey", "none"), QStringLiteral("often=11"));
+        QCOMPARE(profile.readAll("Marquee", "none"), refusal == Unwritable::FolderInPlace ? "none" : "Mode=2");
+        QCOMPARE(profile.readAll("clocksite", "none"), refusal == Unwritable::FolderInPlace
+                                                           ? "pictureleft9=2,PictureLeft0=700"
+                                                           : "pictureleft9=2,pictureleft0=700");
+
+        unwritable.reset();
+        QCOMPARE(QDir(sandbox.programFolder()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 QStringList{kProfileFileName});
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == kProfile);
+        QVERIFY(profile.write("Hotkey", "other", "5")); // into the section still removed in memory
+        const IniFile stored(path);                     // the file alone
+        QCOMPARE(stored.value("clocksite", "pictureleft9"), QStringLiteral("2"));
+        QCOMPARE(stored.value("clocksite", "pictureleft0"), QStringLiteral("700"));
+        QVERIFY(stored.value("Marquee", "currentrow").isNull());
+        QCOMPARE(stored.value("Marquee", "Mode"), QStringLiteral("2"));
+        QCOMPARE(stored.sectionEntries("Hotkey"), (QStringList{"often=11", "other=5"}));
+        QCOMPARE(stored.value("Logo", "Option"), QStringLiteral("1"));
+        QVERIFY(UnsavedProfileChanges::overlay(path).isEmpty());
+        QCOMPARE(told.size(), 1);
     }
 };
 

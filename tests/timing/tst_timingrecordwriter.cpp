@@ -6,6 +6,7 @@
 #include "timing/TimingRecord.h"
 
 #include "TestSupport.h"
+#include "Unwritable.h"
 
 #include <QtSql>
 #include <QtTest>
@@ -188,6 +189,75 @@ private Q_SLOTS:
         QFile kept(replaced.value(0).value(0).toString()); // the old file, unchanged, when set aside
         QCOMPARE(kept.fileName().contains(QRegularExpression(R"(/DeskData\.db\.damaged-\d{8}-\d{6}$)")), setAside);
         QVERIFY(!setAside || (kept.open(QIODevice::ReadOnly) && kept.readAll() == contents));
+    }
+
+    // A pending file that cannot be written: the records wait in memory and
+    // count as pending, WriteTimingRecord never says they are safe, the
+    // operator is told once with the file and the reason, and the database
+    // gets each record once, as soon as it takes them.
+    void unwritablePendingFileKeepsRecordsInMemory_data()
+    {
+        QTest::addColumn<Unwritable::Kind>("refusal");
+        QTest::addColumn<bool>("databaseToo"); // the database refuses them as well
+        QTest::newRow("folder in the pending file's place") << Unwritable::FolderInPlace << false;
+        QTest::newRow("folders in place of both") << Unwritable::FolderInPlace << true;
+        QTest::newRow("read-only program folder") << Unwritable::ReadOnlyFolder << true;
+        QTest::newRow("full disk") << Unwritable::FullDisk << true;
+    }
+    void unwritablePendingFileKeepsRecordsInMemory()
+    {
+        QFETCH(Unwritable::Kind, refusal);
+        QFETCH(bool, databaseToo);
+        QSignalSpy unsaved(m_writer.get(), &TimingRecordWriter::recordsUnsaved);
+        std::optional<Unwritable> pending(std::in_place, refusal, m_pendingPath);
+        if (!pending->holds())
+            QSKIP("root writes whatever the permissions say; the other rows refuse writes anyway");
+        std::optional<Unwritable> database;
+        if (refusal == Unwritable::FolderInPlace && databaseToo) {
+            QVERIFY(QFile::remove(m_path));
+            database.emplace(Unwritable::FolderInPlace, m_path);
+        }
+
+        QVERIFY(!write("一"));
+        QVERIFY(!write("二"));
+        QCOMPARE(unsaved.count(), 1);
+        const QString told = unsaved.at(0).at(0).toString();
+        QVERIFY2(told.contains(m_pendingPath + "（") && !told.contains("（）"), qPrintable(told));
+        if (databaseToo) {
+            QVERIFY(!m_writer->waitUntilStored(300));
+            QCOMPARE(m_writer->pendingCount(), 2);
+            database.reset();
+            pending.reset();
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(m_writer->pendingCount(), 0, 5000); // the storing thread retries by itself
+        QCOMPARE(labels(), (QStringList{"一", "二"}));
+
+        pending.reset();
+        QVERIFY(write("三"));
+        QVERIFY(m_writer->waitUntilStored(5000));
+        QCOMPARE(labels(), (QStringList{"一", "二", "三"}));
+        QVERIFY(!QFile::exists(m_pendingPath));
+        QCOMPARE(unsaved.count(), 1);
+    }
+
+    // A write of the pending file that fails half-way (a full disk) leaves
+    // the file as it was: the records it held survive for the next start.
+    void failedPendingWriteKeepsTheFile()
+    {
+        m_writer.reset();
+        PendingRecords pending(m_pendingPath);
+        RunState run = runOf("一", 1000);
+        QVERIFY(pending.append(TimingRecord::fromRun(run, kNow, 1)));
+        std::optional<Unwritable> full(std::in_place, Unwritable::FullDisk, m_pendingPath);
+        if (!full->holds())
+            QSKIP("no way to fill the disk here");
+        QVERIFY(!pending.append(TimingRecord::fromRun(run, kNow, 2)));
+        QCOMPARE(pending.unsavedCount(), 2);
+        full.reset();
+        QCOMPARE(PendingRecords(m_pendingPath).count(), 1);
+        pending.saveIfUnsaved();
+        QCOMPARE(PendingRecords(m_pendingPath).count(), 2);
+        QCOMPARE(pending.unsavedCount(), 0);
     }
 
     // A program killed (SIGKILL) right after it accepted a record, while the

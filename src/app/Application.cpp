@@ -56,6 +56,18 @@ Application::~Application()
 
 Application::Start Application::start()
 {
+    // The session's end closes the program as "退出" does. Caught before the
+    // lock is made, so that a SIGTERM during the start still removes it: the
+    // request waits for an event loop, the main one or a start-up message's.
+    m_termination = std::make_unique<TerminationSignals>();
+    QObject::connect(m_termination.get(), &TerminationSignals::terminationRequested, m_termination.get(), [this] {
+        if (m_exiting)
+            return;
+        if (m_engine)
+            exitProgram();
+        else
+            QCoreApplication::exit(0); // ends the message's loop too
+    });
     const QString folder = ProgramFolder::path();
     m_instance = std::make_unique<SingleInstance>(folder);
     if (m_instance->claim() == SingleInstance::Claim::RunningElsewhere)
@@ -149,14 +161,8 @@ void Application::wireServices()
             QStringLiteral("无法保存设置到 %1（%2），本次运行中保留修改，程序退出后将丢失").arg(path, reason), 8000,
             window);
     });
-    // A second start for this folder brings this copy to the front; the
-    // session's end closes it as "退出" does.
+    // A second start for this folder brings this copy to the front.
     QObject::connect(m_instance.get(), &SingleInstance::frontRequested, window, [this] { bringToFront(); });
-    m_termination = std::make_unique<TerminationSignals>();
-    QObject::connect(m_termination.get(), &TerminationSignals::terminationRequested, window, [this] {
-        if (!m_exiting)
-            exitProgram();
-    });
     // What an earlier run of the program could not store yet goes in now.
     m_records->storePending();
     followExtendedScreen();

@@ -115,8 +115,10 @@ private Q_SLOTS:
             lock.close();
             otherFolder.start(kExecutable, {});
             QTRY_COMPARE_WITH_TIMEOUT(lockOwner(other.programFolder()), otherFolder.processId(), 20000);
-            otherFolder.terminate();
-            QVERIFY(otherFolder.waitForFinished(10000));
+            otherFolder.terminate(); // SIGTERM while it may still be starting
+            QVERIFY(otherFolder.waitForFinished(10000) && otherFolder.exitStatus() == QProcess::NormalExit);
+            QCOMPARE(otherFolder.exitCode(), 0);
+            QVERIFY2(!lock.exists(), "a copy ended while starting leaves no lock");
         }
 
         const QString lockPath = SingleInstance(folder).lockPath();

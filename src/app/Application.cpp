@@ -10,6 +10,7 @@
 #include "platform/ScreenAwake.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "settings/SettingsEntries.h"
 #include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
 #include "storage/StageSettingsStore.h"
@@ -81,6 +82,7 @@ Application::Start Application::start()
         MessageBox::inform(gate.message);
         return Start::GateFailed;
     }
+    m_bigClock = m_stores->profile().readPart(QStringLiteral("Marquee"), QStringLiteral("colckbigtext"), "0");
     // The marquee starts from its first row at every start.
     m_stores->profile().deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
 
@@ -196,6 +198,26 @@ void Application::runCommand(int index)
     if (item->isCheckable())
         item->setChecked(!item->isChecked());
     dispatchCommand(index);
+}
+
+bool Application::applySettings(const SettingsEntries& entries)
+{
+    if (m_exiting || !m_engine)
+        return false;
+    const AppliedStage applied = stageFromEntries(entries);
+    for (const QString& message : applied.messages)
+        MessageBox::inform(message, QApplication::activeModalWidget());
+    if (!applied.accepted())
+        return false;
+    // A run under way ends with its record, as " 停止 " ends it.
+    if (m_engine->status() == RunStatus::Running || m_engine->status() == RunStatus::Paused)
+        m_engine->StopRun();
+    SaveStageSettings(m_stores->registry(), applied.stage);
+    writeProfileEntries(entries, m_stores->profile(), m_bigClock);
+    m_stage->replace(applied.stage);
+    // The window shows the stage, idle, without starting a run.
+    m_engine->stageChosen();
+    return true;
 }
 
 void Application::chooseStage(int index)

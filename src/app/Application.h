@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <memory>
 
 namespace melvanta {
@@ -11,6 +13,7 @@ class ProgramStores;
 class RunEngine;
 class ScreenAwake;
 class SingleInstance;
+struct SettingsEntries;
 class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
@@ -43,6 +46,11 @@ public:
     // menu itself (buttons, hotkeys, tray): a check item toggles first, as
     // choosing it in the menu does.
     void runCommand(int index);
+    // The settings dialog's apply: checks the entries (each message shown),
+    // ends a run under way as " 停止 " does, stores the stage and the profile
+    // keys and shows the stage, idle. False when a check failed: nothing
+    // changed then.
+    bool applySettings(const SettingsEntries& entries);
 
     ClockWindow* clockWindow() const { return m_clockWindow.get(); }
     MenuHost* menuHost() const { return m_menuHost.get(); }
@@ -75,6 +83,7 @@ private:
     std::unique_ptr<RunEngine> m_engine;
     std::unique_ptr<ScreenAwake> m_screenAwake;
     std::unique_ptr<TerminationSignals> m_termination;
+    QString m_bigClock; // the profile's colckbigtext as read at the start
     bool m_exiting = false;
 };
 

@@ -7,6 +7,9 @@
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "support/Choosers.h"
+#include "settings/SettingsEntries.h"
+#include "storage/ProfileFile.h"
+#include "storage/ProgramStores.h"
 #include "support/MessageBox.h"
 #include "timing/RunEngine.h"
 #include "timing/TimingRecordWriter.h"
@@ -178,6 +181,68 @@ private Q_SLOTS:
         QVERIFY2(shown.at(1).second.endsWith(QStringLiteral(":04")), qPrintable(seen));
         QVERIFY2(shown.at(1).first >= 950 && shown.at(1).first <= 1300, qPrintable(seen));
         QVERIFY2(qAbs(shown.at(2).first - shown.at(1).first - 1000) <= 150, qPrintable(seen));
+    }
+
+    // Apply of the settings: a failed check changes nothing; a new stage
+    // shows at once, idle, and is what the next start counts; a run under
+    // way ends with its record; a second apply of the same entries writes
+    // the same bytes.
+    void settingsApply()
+    {
+        TestSandbox sandbox;
+        sandbox.installDataFiles();
+        storeStage(60);
+        Application app;
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        const QString database = sandbox.filePath(QStringLiteral("DeskData.db"));
+        const QString profilePath = sandbox.filePath(QStringLiteral("TimeData.db"));
+        SettingsEntries entries =
+            fillEntries(app.currentStage()->get(), ProfileSnapshot(profilePath), app.stores()->registry());
+        entries.timeBoxes[1] = QStringLiteral("0");
+        entries.timeBoxes[2] = QStringLiteral("2");
+        entries.timeBoxes[3] = QStringLiteral("0");
+        entries.formatIndex = 1; // 分:秒
+        entries.modeIndex = 0;
+        entries.actionIndex = 1;
+        entries.alertDuration = QStringLiteral("5");
+        entries.checkone = QStringLiteral("0110000");
+        entries.timeBoxes[4] = QStringLiteral("1"); // alarm 1 at 1:00
+        entries.timeBoxes[5] = QStringLiteral("0");
+        entries.timeBoxes[6] = QStringLiteral("1"); // alarm 2 at 1:00 too: refused
+        entries.timeBoxes[7] = QStringLiteral("0");
+        const StageSettings before = app.currentStage()->get();
+        QVERIFY(!app.applySettings(entries));
+        QCOMPARE(MessageBox::takeRecordedMessages(), QStringList{"报警1和报警2提醒时间不能相同，请修改"});
+        QCOMPARE(app.currentStage()->get(), before);
+
+        entries.timeBoxes[6] = QStringLiteral("0"); // alarm 2 at 0:40
+        entries.timeBoxes[7] = QStringLiteral("40");
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+        QTest::qWait(1200);
+        QVERIFY2(app.applySettings(entries), qPrintable(MessageBox::takeRecordedMessages().join('|')));
+        QTRY_COMPARE_WITH_TIMEOUT(sql(database), QVariant(1), 5000); // the run that was going
+        QTRY_COMPARE(app.clockWindow()->clockText(), QStringLiteral("02:00"));
+        QVERIFY(app.engine()->status() != RunStatus::Running);
+        QCOMPARE(LoadStageSettings(app.stores()->registry()).Time_all, QTime(0, 2, 0));
+        ProfileFile profile(profilePath);
+        QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("none")),
+                 QStringLiteral("none"));
+        QCOMPARE(profile.readPart(QStringLiteral("Hotkey"), QStringLiteral("opentogetherstop"), QString()), "1");
+
+        auto bytes = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray profileBytes = bytes(profilePath);
+        const QByteArray registryBytes = bytes(RegistryStore::defaultLocation());
+        QVERIFY(app.applySettings(entries));
+        QCOMPARE(bytes(profilePath), profileBytes);
+        QCOMPARE(bytes(RegistryStore::defaultLocation()), registryBytes);
+
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE_WITH_TIMEOUT(app.clockWindow()->clockText(), QStringLiteral("01:59"), 3000);
+        QCOMPARE(MessageBox::takeRecordedMessages(), QStringList());
     }
 
     void chosenStageRunsUntilAnotherIsChosen()

@@ -172,6 +172,11 @@ void TestScreenChange::displayChangesAreFollowed()
     }
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QLatin1String(kChildCase), childCase);
+    // LeakSanitizer's exit-time tracer has crashed in these copies (offscreen
+    // displays replaced, nested X servers); their leaks are the same code's
+    // as this process's, which is still checked.
+    if (env.contains(QStringLiteral("ASAN_OPTIONS")))
+        env.insert(QStringLiteral("ASAN_OPTIONS"), env.value(QStringLiteral("ASAN_OPTIONS")) + ":detect_leaks=0");
     QTemporaryDir work;
     QProcess server, windowManager;
     if (childCase == QLatin1String("unplug")) {

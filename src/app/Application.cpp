@@ -33,11 +33,11 @@ namespace melvanta {
 
 namespace {
 
-// Maximised, or filling its display as maximised: some window managers fill
-// the display without reporting the window as maximised.
 // How long a display that was just plugged in or removed gets to settle.
 constexpr int kScreenSettleMs = 500;
 
+// Maximised, or filling its display as maximised: some window managers fill
+// the display without reporting the window as maximised.
 bool isMaximisedWindow(const QWidget& window)
 {
     if (window.isMinimized())

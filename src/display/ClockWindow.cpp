@@ -243,8 +243,12 @@ void ClockWindow::arrangeFirstRun()
     for (int line = 0; line < 5; ++line) {
         if (line == kDateLineElement && !stage().longTerm())
             continue;
-        QLabel* label = textLine(line);
-        heights[line] = twipsHigh(qMax(textBox(line)->height(), QFontMetrics(label->font()).height()));
+        // The room a line of Chinese text takes, whatever the line shows now:
+        // the fallback font of the Chinese glyphs is often taller than the
+        // stage's own, and places must not move when a prompt appears.
+        QLabel probe(QStringLiteral("计时Ag"));
+        probe.setFont(textLine(line)->font());
+        heights[line] = twipsHigh(qMax(textBox(line)->height(), probe.sizeHint().height()));
     }
     heights[kClockElement] = twipsHigh(m_clock->height());
     heights[kOvertimeClockElement] = twipsHigh(m_overtimePoints > 0 ? m_overtime->height() : m_clock->height());

@@ -50,13 +50,16 @@ QList<QRect> elementPlaces(const ClockWindow& window)
 }
 
 // The places a window that starts on a display of `area`'s size gives the
-// same stage.
+// same stage showing the same prompt.
 QList<QRect> freshPlaces(ClockWindow& running, const QRect& area)
 {
     CurrentStage stage(running.stage());
     ClockWindow fresh(running.stores(), stage);
     fresh.setScreen(QGuiApplication::screenAt(area.center()));
     fresh.applyStage(stage.get());
+    // A run shows its phase's prompt, whose height takes part in the layout.
+    fresh.setPromptText(running.textLine(3)->text());
+    fresh.setPromptVisible(running.textBox(3)->isVisible());
     fresh.resize(area.size());
     fresh.relayout();
     return elementPlaces(fresh);
@@ -120,13 +123,15 @@ void runChildCase(const QString& childCase)
         QVERIFY2(followsArea(window, back), qPrintable(describe(window, back)));
         return;
     }
-    QVERIFY2(followsArea(window, startArea), qPrintable(describe(window, startArea)));
-    const QList<QRect> startPlaces = elementPlaces(window);
     const bool running = childCase == QLatin1String("running");
     if (running) {
         app.runCommand(MenuHost::Start);
         QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+        QTRY_VERIFY(!window.textLine(3)->text().isEmpty());
     }
+    // The places to come back to: a run's prompt stands in them.
+    QVERIFY2(followsArea(window, startArea), qPrintable(describe(window, startArea)));
+    const QList<QRect> startPlaces = elementPlaces(window);
     QVERIFY(switchMode(1024, 768));
     const QRect small(0, 0, 1024, 768);
     QVERIFY2(followsArea(window, small), qPrintable(describe(window, small)));

@@ -10,9 +10,11 @@
 #include "platform/ScreenAwake.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "settings/SettingsDialog.h"
 #include "settings/SettingsEntries.h"
 #include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
+#include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "storage/StartupGate.h"
 #include "storage/UnsavedProfileChanges.h"
@@ -220,6 +222,36 @@ bool Application::applySettings(const SettingsEntries& entries)
     return true;
 }
 
+SettingsDialog* Application::settingsDialog() const
+{
+    return m_settings.data();
+}
+
+void Application::openSettings()
+{
+    // One dialog at a time: a second request brings the open one forward.
+    if (m_settings) {
+        m_settings->raise();
+        m_settings->activateWindow();
+        return;
+    }
+    const SettingsEntries entries = fillEntries(m_stage->get(), m_stores->profile(), m_stores->registry());
+    SettingsDialog::Hooks hooks;
+    hooks.apply = [this](const SettingsEntries& applied) { return applySettings(applied); };
+    hooks.autoCycleChanged = [this](bool on) {
+        m_stores->profile().write(QStringLiteral("Marquee"), QStringLiteral("checkcycle"),
+                                  on ? QStringLiteral("1") : QStringLiteral("0"));
+    };
+    hooks.simpleModeChanged = [this](bool on) {
+        m_stores->registry().setNumber(QLatin1String(RegistryValue::simple), on ? 1 : 0);
+    };
+    m_settings = new SettingsDialog(entries, std::move(hooks), m_clockWindow.get());
+    m_settings->setAttribute(Qt::WA_DeleteOnClose);
+    m_settings->show();
+    m_settings->raise();
+    m_settings->activateWindow();
+}
+
 void Application::chooseStage(int index)
 {
     if (m_exiting || !m_engine)
@@ -250,7 +282,8 @@ void Application::dispatchCommand(int index)
             OpenWithShell(QLatin1String(kOnlineTutorialAddress));
             break;
         }
-        [[fallthrough]];
+        openSettings();
+        break;
     case MenuHost::BackgroundSettings:
     case MenuHost::Statistics:
         MessageBox::notify(QStringLiteral("此窗口在本版本中尚未提供"), 2000, m_clockWindow.get());

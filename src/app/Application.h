@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <memory>
@@ -12,6 +13,7 @@ class MenuHost;
 class ProgramStores;
 class RunEngine;
 class ScreenAwake;
+class SettingsDialog;
 class SingleInstance;
 struct SettingsEntries;
 class TerminationSignals;
@@ -59,6 +61,8 @@ public:
     ProgramStores* stores() const { return m_stores.get(); }
     ScreenAwake* screenAwake() const { return m_screenAwake.get(); }
     TimingRecordWriter* records() const { return m_records.get(); }
+    // The settings dialog while it is open, else null.
+    SettingsDialog* settingsDialog() const;
 
 private:
     void wireCommands();
@@ -66,6 +70,7 @@ private:
     // A command-menu item whose check mark (if it has one) is already set.
     void dispatchCommand(int index);
     void chooseStage(int index);
+    void openSettings();
     void moveToExtendedScreen();
     void bringToFront();
     void followExtendedScreen();
@@ -84,6 +89,7 @@ private:
     std::unique_ptr<ScreenAwake> m_screenAwake;
     std::unique_ptr<TerminationSignals> m_termination;
     QString m_bigClock; // the profile's colckbigtext as read at the start
+    QPointer<SettingsDialog> m_settings;
     bool m_exiting = false;
 };
 

@@ -7,6 +7,7 @@
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
 #include "support/Choosers.h"
+#include "settings/SettingsDialog.h"
 #include "settings/SettingsEntries.h"
 #include "storage/ProfileFile.h"
 #include "storage/ProgramStores.h"
@@ -15,6 +16,10 @@
 #include "timing/TimingRecordWriter.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
@@ -243,6 +248,70 @@ private Q_SLOTS:
         app.runCommand(MenuHost::Start);
         QTRY_COMPARE_WITH_TIMEOUT(app.clockWindow()->clockText(), QStringLiteral("01:59"), 3000);
         QCOMPARE(MessageBox::takeRecordedMessages(), QStringList());
+    }
+
+    // " 设置 " opens the one settings dialog; what is typed into it and
+    // applied is the stage the window shows and the next start counts.
+    void settingsDialogFromTheButton()
+    {
+        TestSandbox sandbox;
+        sandbox.installDataFiles();
+        storeStage(60);
+        Application app;
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        QTest::mouseClick(app.clockWindow()->button(3), Qt::LeftButton);
+        QTRY_VERIFY(app.settingsDialog() && app.settingsDialog()->isVisible());
+        SettingsDialog* dialog = app.settingsDialog();
+        QVERIFY(dialog->isModal());
+        app.runCommand(MenuHost::Settings);
+        QCOMPARE(app.settingsDialog(), dialog);
+        const QWidgetList windows = QApplication::topLevelWidgets();
+        QCOMPARE(std::count_if(windows.begin(), windows.end(),
+                               [](QWidget* w) { return qobject_cast<SettingsDialog*>(w) != nullptr; }),
+                 1);
+
+        auto type = [dialog](const char* name, const char* text) {
+            auto* box = dialog->findChild<QLineEdit*>(QString::fromLatin1(name));
+            QVERIFY2(box, name);
+            box->selectAll();
+            QTest::keyClicks(box, QString::fromLatin1(text));
+        };
+        type("Text1_1", "0");
+        type("Text1_2", "2");
+        type("Text1_3", "0");
+        type("Text1_4", "1"); // alarm 1 at 1:00
+        type("Text1_5", "0");
+        type("Text1_6", "0"); // alarm 2 at 0:40 (the disabled alarm 3 stands at 0:30)
+        type("Text1_7", "40");
+        for (const char* name : {"Check1_1", "Check1_2"})
+            dialog->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(true);
+        dialog->findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(1); // 分:秒
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        const QStringList told = MessageBox::takeRecordedMessages();
+        QVERIFY2(told.isEmpty(), qPrintable(told.join('|')));
+        QTRY_COMPARE(app.clockWindow()->clockText(), QStringLiteral("02:00"));
+        const StageSettings stored = LoadStageSettings(app.stores()->registry());
+        QCOMPARE(stored.Time_all, QTime(0, 2, 0));
+        QCOMPARE(stored.Time_two, QTime(0, 0, 40));
+        QVERIFY(stored.alarmEnabled(1) && stored.alarmEnabled(2));
+        QCOMPARE(app.engine()->status(), RunStatus::Idle);
+
+        // Applied again with nothing changed, the stores keep their bytes.
+        auto bytes = [](const QString& path) {
+            QFile file(path);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QString profilePath = sandbox.filePath(QStringLiteral("TimeData.db"));
+        const QByteArray profileBytes = bytes(profilePath);
+        const QByteArray registryBytes = bytes(RegistryStore::defaultLocation());
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
+        QCOMPARE(bytes(profilePath), profileBytes);
+        QCOMPARE(bytes(RegistryStore::defaultLocation()), registryBytes);
+
+        QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command3")), Qt::LeftButton);
+        QTRY_VERIFY(!app.settingsDialog());
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE_WITH_TIMEOUT(app.clockWindow()->clockText(), QStringLiteral("01:59"), 3000);
     }
 
     void chosenStageRunsUntilAnotherIsChosen()

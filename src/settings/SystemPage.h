@@ -1,0 +1,53 @@
+#pragma once
+
+#include <QWidget>
+
+#include <array>
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace melvanta {
+
+class NumberBox;
+class SpinButtons;
+struct SettingsEntries;
+
+// The "系统" page: the alert duration, what the clock does when the time is
+// up (overtime clock, end text, the delay before a reset or the next stage),
+// the logo picture and its size, the hotkeys, the dynamic text's scrolling,
+// automatic cycling and simple mode.
+class SystemPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit SystemPage(QWidget* parent = nullptr);
+
+    void fill(const SettingsEntries& entries);
+    void collect(SettingsEntries& entries) const;
+
+    // `Check4`(0) … (3).
+    std::array<QCheckBox*, 4> switches{};
+    NumberBox* alertDuration = nullptr; // `Text4_4`
+    NumberBox* delay = nullptr;         // `Text4_9`
+    SpinButtons* delaySpin = nullptr;   // `VScrol4_9`
+    QLabel* delayAction = nullptr;      // `Label4_15`: "进入下一阶段" or "复位"
+    QLineEdit* logoPicture = nullptr;   // `Text4_3`
+    QPushButton* logoChoose = nullptr;  // `Command4`
+    NumberBox* logoWidth = nullptr;     // `Text4_7`
+    NumberBox* logoHeight = nullptr;    // `Text4_8`
+    // `Text4`(0) … (2): the start, stop and pause hotkeys as key texts.
+    std::array<QLineEdit*, 3> hotkeys{};
+    QCheckBox* stageKeyCtrl = nullptr; // `Check9_0`
+    QCheckBox* stageKeyAlt = nullptr;  // `Check9_1`
+    QComboBox* marqueeMode = nullptr;  // `Combo4`
+    NumberBox* marqueeWidth = nullptr; // `Text4_5`
+    NumberBox* marqueeSpeed = nullptr; // `Text4_6`
+    QCheckBox* autoCycle = nullptr;    // `Check8`
+    QCheckBox* simpleMode = nullptr;   // `Check5`
+};
+
+} // namespace melvanta

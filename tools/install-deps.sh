@@ -16,6 +16,7 @@ RUN_PACKAGES=(
     xserver-xephyr x11-xserver-utils
     pulseaudio pulseaudio-utils
     dbus-daemon
+    python3
 )
 
 missing=()

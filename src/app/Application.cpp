@@ -211,15 +211,21 @@ bool Application::applySettings(const SettingsEntries& entries)
         MessageBox::inform(message, QApplication::activeModalWidget());
     if (!applied.accepted())
         return false;
-    // A run under way ends with its record, as " 停止 " ends it.
-    if (m_engine->status() == RunStatus::Running || m_engine->status() == RunStatus::Paused)
-        m_engine->StopRun();
+    endRunUnderWay();
     SaveStageSettings(m_stores->registry(), applied.stage);
     writeProfileEntries(entries, m_stores->profile(), m_bigClock);
     m_stage->replace(applied.stage);
     // The window shows the stage, idle, without starting a run.
     m_engine->stageChosen();
     return true;
+}
+
+void Application::endRunUnderWay()
+{
+    // A new stage never drops a run silently: it ends with its record, as
+    // " 停止 " ends it.
+    if (m_engine->status() == RunStatus::Running || m_engine->status() == RunStatus::Paused)
+        m_engine->StopRun();
 }
 
 SettingsDialog* Application::settingsDialog() const
@@ -245,6 +251,9 @@ void Application::openSettings()
     hooks.simpleModeChanged = [this](bool on) {
         m_stores->registry().setNumber(QLatin1String(RegistryValue::simple), on ? 1 : 0);
     };
+    hooks.databasePath = m_stores->databasePath();
+    hooks.storedStage = [this] { return LoadStageSettings(m_stores->registry()); };
+    hooks.stagesChanged = [this] { m_menuHost->change_clock_menu(); };
     m_settings = new SettingsDialog(entries, std::move(hooks), m_clockWindow.get());
     m_settings->setAttribute(Qt::WA_DeleteOnClose);
     m_settings->show();
@@ -256,6 +265,7 @@ void Application::chooseStage(int index)
 {
     if (m_exiting || !m_engine)
         return;
+    endRunUnderWay();
     m_stageList->choose(index);
     m_engine->stageChosen();
 }

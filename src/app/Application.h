@@ -70,6 +70,7 @@ private:
     // A command-menu item whose check mark (if it has one) is already set.
     void dispatchCommand(int index);
     void chooseStage(int index);
+    void endRunUnderWay();
     void openSettings();
     void moveToExtendedScreen();
     void bringToFront();

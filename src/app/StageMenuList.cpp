@@ -3,7 +3,7 @@
 #include "core/CurrentStage.h"
 #include "display/ClockWindow.h"
 #include "display/MenuHost.h"
-#include "stages/StoredStage.h"
+#include "stages/StageDatabase.h"
 #include "storage/ProgramStores.h"
 
 namespace melvanta {
@@ -24,19 +24,19 @@ int StageMenuList::checkedIndex() const
 
 void StageMenuList::choose(int index)
 {
-    const QStringList names = m_host.stageEntries();
-    if (index < 0 || index >= names.size())
+    const QList<StageRow> entries = m_host.stageEntries();
+    if (index < 0 || index >= entries.size())
         return;
     m_host.checkStageEntry(index);
     m_window.SetAdjustMode(0);
-    const std::optional<StoredStage> stored = loadStoredStage(m_stores.databasePath(), names.at(index));
-    if (!stored)
+    StoredStage stored;
+    if (StageDatabase(m_stores.databasePath()).load(entries.at(index).id, stored) != StageDatabase::Loaded::Loaded)
         return;
-    m_stage.replace(stored->settings);
-    m_window.setDynamicText(stored->movetext);
+    m_stage.replace(stored.settings);
+    m_window.setDynamicText(stored.movetext);
     // Stages that end with overtime or a stop hand over to no next stage.
-    const int last = int(names.size()) - 1;
-    const bool handsOver = int(stored->settings.choices().endAction) >= int(EndAction::Reset);
+    const int last = int(entries.size()) - 1;
+    const bool handsOver = int(stored.settings.choices().endAction) >= int(EndAction::Reset);
     m_stores.profile().write(QStringLiteral("Marquee"), QStringLiteral("currentrow"),
                              QString::number(handsOver ? index + 1 : last + 10));
 }

@@ -1,6 +1,5 @@
 #include "display/MenuHost.h"
 
-#include "stages/StageNames.h"
 #include "storage/ProgramStores.h"
 
 #include <QAction>
@@ -90,11 +89,14 @@ void MenuHost::load(const ProgramStores& stores, const StageSettings& stage)
     m_elementItems[ShowWeekday]->setChecked(stage.promptShowsWeekday());
 }
 
-void MenuHost::setStageEntries(const QStringList& names, int checked)
+void MenuHost::setStageEntries(const QList<StageRow>& stages, int checked)
 {
     m_stageMenu->clear();
-    for (int i = 0; i < names.size(); ++i) {
-        QAction* entry = m_stageMenu->addAction(names.at(i));
+    for (int i = 0; i < stages.size(); ++i) {
+        const StageRow& stage = stages.at(i);
+        QString caption = stage.name;
+        QAction* entry = m_stageMenu->addAction(caption.replace(QLatin1Char('&'), QStringLiteral("&&")));
+        entry->setData(QVariant::fromValue(stage));
         entry->setCheckable(true);
         entry->setChecked(i == checked);
         connect(entry, &QAction::triggered, this, [this, i] {
@@ -107,15 +109,18 @@ void MenuHost::setStageEntries(const QStringList& names, int checked)
 
 void MenuHost::change_clock_menu()
 {
-    setStageEntries(m_stores ? readStageNames(m_stores->databasePath()) : QStringList());
+    // A missing or unreadable database leaves the stage selection hidden.
+    const std::optional<QList<StageRow>> stages =
+        m_stores ? StageDatabase(m_stores->databasePath()).list() : std::nullopt;
+    setStageEntries(stages.value_or(QList<StageRow>()));
 }
 
-QStringList MenuHost::stageEntries() const
+QList<StageRow> MenuHost::stageEntries() const
 {
-    QStringList names;
+    QList<StageRow> stages;
     for (const QAction* entry : m_stageMenu->actions())
-        names << entry->text();
-    return names;
+        stages << entry->data().value<StageRow>();
+    return stages;
 }
 
 int MenuHost::checkedStageEntry() const

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/StageSettings.h"
+#include "stages/StageDatabase.h"
 #include "timing/CommandState.h"
 
 #include <QStringList>
@@ -74,9 +75,10 @@ public:
     QAction* elementItem(int index) const { return m_elementItems.at(index); }
 
     // One entry per stored stage, in list order; `checked` marks the current
-    // one (-1: none). With no entries the stage selection is hidden.
-    void setStageEntries(const QStringList& names, int checked = -1);
-    QStringList stageEntries() const;
+    // one (-1: none). With no entries the stage selection is hidden. A "&" in
+    // a name is shown as it stands.
+    void setStageEntries(const QList<StageRow>& stages, int checked = -1);
+    QList<StageRow> stageEntries() const;
     // The entry that carries the check mark (searched from the last one
     // down), -1 when none does.
     int checkedStageEntry() const;

@@ -1,7 +1,9 @@
 #include "settings/SettingsDialog.h"
 
+#include "settings/DialogButton.h"
 #include "settings/AlertsPage.h"
 #include "settings/DependentControls.h"
+#include "settings/StagePanel.h"
 #include "settings/SystemPage.h"
 #include "settings/TimingPage.h"
 
@@ -17,16 +19,6 @@
 namespace melvanta {
 
 namespace {
-
-QPushButton* button(const char* name, const char* caption, QWidget* parent)
-{
-    auto* b = new QPushButton(QString::fromUtf8(caption), parent);
-    b->setObjectName(QString::fromLatin1(name));
-    // Enter in a box must never apply or close.
-    b->setAutoDefault(false);
-    b->setDefault(false);
-    return b;
-}
 
 QString programName()
 {
@@ -58,17 +50,40 @@ SettingsDialog::SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWid
                                    QStringLiteral("此页将用于设置每个提醒阶段的时钟颜色、背景颜色和背景图片。")),
                    QStringLiteral("精准设置"));
 
-    m_apply = button("Command1", "应用", this);
-    m_close = button("Command3", "关闭", this);
+    m_apply = dialogButton("Command1", "应用", this);
+    m_close = dialogButton("Command3", "关闭", this);
     connect(m_apply, &QPushButton::clicked, this, [this] { applyEntries(); });
     connect(m_close, &QPushButton::clicked, this, &QDialog::close);
 
+    StagePanel::Hooks panelHooks;
+    panelHooks.entries = [this] { return this->entries(); };
+    panelHooks.showEntries = [this](const SettingsEntries& shown) { fillsettings(shown); };
+    panelHooks.storedStage = [this] { return m_hooks.storedStage ? m_hooks.storedStage() : m_working.stage; };
+    panelHooks.stagesChanged = [this] {
+        if (m_hooks.stagesChanged)
+            m_hooks.stagesChanged();
+    };
+    m_stages = new StagePanel(m_hooks.databasePath, std::move(panelHooks), this);
+    m_stages->hide();
+    m_stagesSwitch = new QCheckBox(QStringLiteral("阶段设置"), this);
+    m_stagesSwitch->setObjectName(QStringLiteral("Check6"));
+    connect(m_stagesSwitch, &QCheckBox::toggled, this, [this](bool on) {
+        m_stages->setVisible(on);
+        if (on)
+            m_stages->listadd();
+        adjustSize();
+    });
+
     auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_stagesSwitch);
     buttons->addStretch();
     buttons->addWidget(m_apply);
     buttons->addWidget(m_close);
+    auto* pages = new QHBoxLayout;
+    pages->addWidget(m_tabs);
+    pages->addWidget(m_stages);
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_tabs);
+    layout->addLayout(pages);
     layout->addLayout(buttons);
 
     m_rules = new DependentControls(*m_timing, *m_system, m_working, this);

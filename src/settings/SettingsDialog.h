@@ -6,12 +6,14 @@
 
 #include <functional>
 
+class QCheckBox;
 class QPushButton;
 class QTabWidget;
 
 namespace melvanta {
 
 class AlertsPage;
+class StagePanel;
 class DependentControls;
 class SystemPage;
 class TimingPage;
@@ -31,6 +33,11 @@ public:
         // The switches that are stored as soon as they are clicked.
         std::function<void(bool)> autoCycleChanged;
         std::function<void(bool)> simpleModeChanged;
+        // The stage list: its database, the per-user store's stage (a loaded
+        // stage keeps its date line) and what follows a change of the list.
+        QString databasePath;
+        std::function<StageSettings()> storedStage;
+        std::function<void()> stagesChanged;
     };
 
     SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWidget* parent = nullptr);
@@ -47,6 +54,8 @@ public:
     AlertsPage* alertsPage() const { return m_alerts; }
     SystemPage* systemPage() const { return m_system; }
     QTabWidget* tabs() const { return m_tabs; }
+    StagePanel* stagePanel() const { return m_stages; }
+    QCheckBox* stagePanelSwitch() const { return m_stagesSwitch; }
 
 private:
     QWidget* placeholderPage(const QString& objectName, const QString& caption, const QString& holds);
@@ -60,6 +69,8 @@ private:
     DependentControls* m_rules = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_close = nullptr;
+    QCheckBox* m_stagesSwitch = nullptr;
+    StagePanel* m_stages = nullptr;
 };
 
 } // namespace melvanta

@@ -99,9 +99,11 @@ QStringList marqueeModes()
     return {QStringLiteral("从左往右"), QStringLiteral("从右往左"), QStringLiteral("不滚动")};
 }
 
-SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& profile, RegistryStore& registry)
+namespace {
+
+// The boxes, switches, lists and texts that show `stage`.
+void fillStageEntries(SettingsEntries& e, const StageSettings& stage)
 {
-    SettingsEntries e;
     e.stage = stage;
     const QTime total = timeOrMidnight(stage.Time_all);
     e.timeBoxes[1] = number(total.hour());
@@ -128,7 +130,14 @@ SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& pro
         e.phaseTexts[i] = *phaseTextField(e.stage, i);
     e.logopicture = stage.logopicture;
     e.alertDuration = number(stage.tixingtime);
+}
 
+} // namespace
+
+SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& profile, RegistryStore& registry)
+{
+    SettingsEntries e;
+    fillStageEntries(e, stage);
     // The custom logo size switch is the profile's, not the stage's.
     e.checkfour[3] =
         profile.readNumber(kPictureSet, QStringLiteral("Option"), 0) != 0 ? QLatin1Char('1') : QLatin1Char('0');
@@ -154,6 +163,27 @@ SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& pro
     if (e.simpleMode)
         applySimpleModeValues(e);
     return e;
+}
+
+SettingsEntries withStage(const SettingsEntries& entries, const StageSettings& stage)
+{
+    SettingsEntries e = entries;
+    fillStageEntries(e, stage);
+    e.checkfour[3] = switchOn(entries.checkfour, 4) ? QLatin1Char('1') : QLatin1Char('0');
+    if (e.simpleMode)
+        applySimpleModeValues(e);
+    return e;
+}
+
+StageSettings withStoredDateLine(StageSettings loaded, const StageSettings& stored)
+{
+    const QString sane = QStringLiteral("80/50/100/50/30/30/");
+    auto repaired = [&](const QString& sizes) { return sizes.split(QLatin1Char('/')).size() == 7 ? sizes : sane; };
+    loaded.stagefont = stored.stagefont;
+    loaded.stagecolour = stored.stagecolour;
+    loaded.sizethree = withFontSize(repaired(loaded.sizethree), SizeField::DateLine,
+                                    fontSize(repaired(stored.sizethree), SizeField::DateLine));
+    return loaded;
 }
 
 void applySimpleModeValues(SettingsEntries& entries)

@@ -68,6 +68,15 @@ QStringList marqueeModes();
 // switches its hidden rows stand for get their fixed values.
 SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& profile, RegistryStore& registry);
 
+// The entries showing `stage` (a stage loaded from the list) in place of the
+// one they were filled from; the profile's keys, the logo size switch among
+// them, stay as they are, and simple mode's fixed values hold.
+SettingsEntries withStage(const SettingsEntries& entries, const StageSettings& stage);
+// A stage loaded from the list keeps the date line's font, colour and size
+// of `stored` (the per-user store's stage). A size list that is not six
+// sizes, in either, reads as "80/50/100/50/30/30/".
+StageSettings withStoredDateLine(StageSettings loaded, const StageSettings& stored);
+
 // Gives the switches hidden in simple mode their fixed values: showing the
 // overtime clock off, the end text on, restart after a delay on, delay "2".
 void applySimpleModeValues(SettingsEntries& entries);

@@ -28,7 +28,8 @@ namespace {
 
 QString deskclockDefinition()
 {
-    QStringList columns{QStringLiteral("\"ID\" INTEGER"), QStringLiteral("\"clockname\" TEXT NOT NULL UNIQUE"),
+    QStringList columns{QStringLiteral("\"ID\" INTEGER"),
+                        QStringLiteral("\"clockname\" TEXT NOT NULL UNIQUE COLLATE NOCASE"),
                         QStringLiteral("\"movetext\" TEXT")};
     for (const StageField& field : stageFields()) {
         const char* type = field.kind() == FieldKind::Int16 ? "INTEGER" : "TEXT";

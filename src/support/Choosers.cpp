@@ -1,6 +1,7 @@
 #include "support/Choosers.h"
 
 #include <QColorDialog>
+#include <QFileDialog>
 #include <QFontDialog>
 
 namespace melvanta {
@@ -19,6 +20,12 @@ enum class Answer
 // so that no font outlives the application.
 Answer g_next = Answer::None;
 std::optional<FontChoice> g_nextChoice;
+struct SaveAnswer
+{
+    QString path;
+    int filterIndex = 0;
+};
+std::optional<SaveAnswer> g_nextSave;
 
 Answer takeNext(FontChoice& choice)
 {
@@ -72,6 +79,29 @@ std::optional<QColor> Choosers::chooseColour(const QColor& initial, QWidget* par
     return colour;
 }
 
+QString Choosers::chooseSaveFile(const QString& title, const QString& initialPath, const QStringList& filters,
+                                 QString* filter, QWidget* parent)
+{
+    if (g_nextSave) {
+        const SaveAnswer answer = *g_nextSave;
+        g_nextSave.reset();
+        if (filter)
+            *filter = filters.value(answer.filterIndex);
+        return answer.path;
+    }
+    QString chosenFilter = filters.value(0);
+    const QString path =
+        QFileDialog::getSaveFileName(parent, title, initialPath, filters.join(QStringLiteral(";;")), &chosenFilter);
+    if (filter)
+        *filter = chosenFilter;
+    return path;
+}
+
+void Choosers::setNextSaveFile(const QString& path, int filterIndex)
+{
+    g_nextSave = SaveAnswer{path, filterIndex};
+}
+
 void Choosers::setNextFont(const QFont& font, const QColor& colour)
 {
     g_next = Answer::Font;
@@ -94,6 +124,7 @@ void Choosers::clearNextAnswer()
 {
     g_next = Answer::None;
     g_nextChoice.reset();
+    g_nextSave.reset();
 }
 
 } // namespace melvanta

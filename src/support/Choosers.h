@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QFont>
+#include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -27,10 +29,18 @@ public:
     // A colour; nothing when the operator cancels.
     static std::optional<QColor> chooseColour(const QColor& initial, QWidget* parent = nullptr);
 
+    // A file to save to, asked with `filters` ("描述 (*.ext)"), starting at
+    // `initialPath`; an existing file is only taken once the operator agreed
+    // to replace it. Empty when cancelled; `filter` receives the chosen filter.
+    static QString chooseSaveFile(const QString& title, const QString& initialPath, const QStringList& filters,
+                                  QString* filter = nullptr, QWidget* parent = nullptr);
+
     // Test hooks: the answer of the next chooser, used once.
     static void setNextFont(const QFont& font, const QColor& colour);
     static void setNextColour(const QColor& colour);
     static void setNextCancelled();
+    // The next save chooser answers `path` (empty: cancelled) with the filter at `filterIndex`.
+    static void setNextSaveFile(const QString& path, int filterIndex = 0);
     static void clearNextAnswer();
 };
 

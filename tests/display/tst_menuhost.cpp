@@ -33,7 +33,7 @@ void TestMenuHost::menusHoldTheirItemsInOrder()
     // 阶段选择 stays hidden while there is no stage to choose, even when the run state offers it.
     host.applyCommandState(CommandState::forStatus(RunStatus::Idle));
     QVERIFY(!host.commandItem(MenuHost::StageSelection)->isVisible());
-    host.setStageEntries({"一"});
+    host.setStageEntries({StageRow{1, QStringLiteral("一"), QString()}});
     QVERIFY(host.commandItem(MenuHost::StageSelection)->isVisible());
 
     // A run state swaps the caption's prefix and keeps what follows it.

@@ -8,6 +8,7 @@
 #include "display/FirstRunFit.h"
 #include "display/MenuHost.h"
 #include "platform/ScreenAwake.h"
+#include "records/RecordsWindow.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "settings/SettingsDialog.h"
@@ -261,6 +262,28 @@ void Application::openSettings()
     m_settings->activateWindow();
 }
 
+void Application::openRecords()
+{
+    if (m_recordsWindow) {
+        m_recordsWindow->raise();
+        m_recordsWindow->activateWindow();
+        return;
+    }
+    // A record that is just on its way appears in the list; a held database
+    // delays the window by half a second at most.
+    m_records->waitUntilStored(500);
+    m_recordsWindow = new RecordsWindow(m_stores->databasePath(), m_stores->registry(), m_clockWindow.get());
+    m_recordsWindow->setAttribute(Qt::WA_DeleteOnClose);
+    m_recordsWindow->show();
+    m_recordsWindow->raise();
+    m_recordsWindow->activateWindow();
+}
+
+RecordsWindow* Application::recordsWindow() const
+{
+    return m_recordsWindow.data();
+}
+
 void Application::chooseStage(int index)
 {
     if (m_exiting || !m_engine)
@@ -294,8 +317,10 @@ void Application::dispatchCommand(int index)
         }
         openSettings();
         break;
-    case MenuHost::BackgroundSettings:
     case MenuHost::Statistics:
+        openRecords();
+        break;
+    case MenuHost::BackgroundSettings:
         MessageBox::notify(QStringLiteral("此窗口在本版本中尚未提供"), 2000, m_clockWindow.get());
         break;
     case MenuHost::AllowAdjusting:

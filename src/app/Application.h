@@ -13,6 +13,7 @@ class MenuHost;
 class ProgramStores;
 class RunEngine;
 class ScreenAwake;
+class RecordsWindow;
 class SettingsDialog;
 class SingleInstance;
 struct SettingsEntries;
@@ -63,6 +64,8 @@ public:
     TimingRecordWriter* records() const { return m_records.get(); }
     // The settings dialog while it is open, else null.
     SettingsDialog* settingsDialog() const;
+    // The records window while it is open, else null.
+    RecordsWindow* recordsWindow() const;
 
 private:
     void wireCommands();
@@ -72,6 +75,7 @@ private:
     void chooseStage(int index);
     void endRunUnderWay();
     void openSettings();
+    void openRecords();
     void moveToExtendedScreen();
     void bringToFront();
     void followExtendedScreen();
@@ -91,6 +95,7 @@ private:
     std::unique_ptr<TerminationSignals> m_termination;
     QString m_bigClock; // the profile's colckbigtext as read at the start
     QPointer<SettingsDialog> m_settings;
+    QPointer<RecordsWindow> m_recordsWindow;
     bool m_exiting = false;
 };
 

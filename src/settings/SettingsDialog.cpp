@@ -1,6 +1,6 @@
 #include "settings/SettingsDialog.h"
 
-#include "settings/DialogButton.h"
+#include "support/DialogButton.h"
 #include "settings/AlertsPage.h"
 #include "settings/DependentControls.h"
 #include "settings/StagePanel.h"

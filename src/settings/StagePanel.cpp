@@ -1,6 +1,6 @@
 #include "settings/StagePanel.h"
 
-#include "settings/DialogButton.h"
+#include "support/DialogButton.h"
 #include "support/MessageBox.h"
 #include "support/TableExport.h"
 

@@ -26,4 +26,22 @@ bool withDatabase(const QString& path, const QString& connectOptions, const std:
     return result;
 }
 
+bool inTransaction(QSqlDatabase& db, QString& error, const std::function<bool()>& work)
+{
+    if (!db.transaction()) {
+        error = db.lastError().text();
+        return false;
+    }
+    if (!work()) {
+        db.rollback();
+        return false;
+    }
+    if (!db.commit()) {
+        error = db.lastError().text();
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
 } // namespace melvanta

@@ -16,4 +16,9 @@ namespace melvanta {
 bool withDatabase(const QString& path, const QString& connectOptions, const std::function<bool(QSqlDatabase&)>& work,
                   QString* error = nullptr);
 
+// Runs `work` in a transaction that is committed only when it returns true;
+// otherwise, or when the commit fails, everything it did is rolled back.
+// `error` receives the database's text of a failed begin or commit.
+bool inTransaction(QSqlDatabase& db, QString& error, const std::function<bool()>& work);
+
 } // namespace melvanta

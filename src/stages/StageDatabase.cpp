@@ -42,25 +42,6 @@ bool numberInOrder(QSqlDatabase& db, const QList<int>& ids, QString& error)
     return true;
 }
 
-// Runs `work` in a transaction that is committed only when it succeeds.
-bool inTransaction(QSqlDatabase& db, QString& error, const std::function<bool()>& work)
-{
-    if (!db.transaction()) {
-        error = db.lastError().text();
-        return false;
-    }
-    if (!work()) {
-        db.rollback();
-        return false;
-    }
-    if (!db.commit()) {
-        error = db.lastError().text();
-        db.rollback();
-        return false;
-    }
-    return true;
-}
-
 std::optional<QList<int>> orderedIds(QSqlDatabase& db, QString& error)
 {
     QSqlQuery query(db);

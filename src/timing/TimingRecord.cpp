@@ -1,7 +1,6 @@
 #include "timing/TimingRecord.h"
 
 #include "timing/RunState.h"
-#include "timing/TimeText.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -10,8 +9,6 @@
 namespace melvanta {
 
 namespace {
-
-constexpr qint64 SecondsPerDay = 86400;
 
 // Whole seconds of a millisecond total, a half rounding to the even second
 // (1500 ms is 2 s, 2500 ms is 2 s too). A negative total counts as 0.
@@ -26,13 +23,15 @@ qint64 roundedSeconds(qint64 milliseconds)
     return seconds;
 }
 
-// A millisecond total as a time of day "hh:mm:ss". The columns hold times of
-// day, so totals of 24 hours or more wrap round (25 h 1 min is 01:01:00); a
-// stage's duration is itself below a day, only long overtime or pauses reach it.
+// A millisecond total as "hh:mm:ss". Totals of a day or more keep their
+// real hours ("25:01:01"): long overtime or pauses must not read as short ones.
 QString totalText(qint64 milliseconds)
 {
-    const int seconds = static_cast<int>(roundedSeconds(milliseconds) % SecondsPerDay);
-    return SecondsToTime(seconds).toString(QStringLiteral("hh:mm:ss"));
+    const qint64 seconds = roundedSeconds(milliseconds);
+    return QStringLiteral("%1:%2:%3")
+        .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+        .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 const QString kKey = QStringLiteral("key");

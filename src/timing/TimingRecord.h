@@ -23,7 +23,8 @@ struct TimingRecord
     QString filename;  // filename: the stage label
 
     // The record of `state`: the set duration as it is, the counted totals
-    // rounded to whole seconds (a half to the even second) as "hh:mm:ss", and
+    // rounded to whole seconds (a half to the even second) as "hh:mm:ss" (hours
+    // beyond 23 as they are), and
     // the stage label, or `now` as "yyyy-MM-dd hh:mm:ss" when it is empty.
     static TimingRecord fromRun(const RunState& state, const QDateTime& now, qint64 key);
 

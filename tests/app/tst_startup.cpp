@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 #include "Unwritable.h"
 #include "app/Application.h"
+#include "records/RecordsWindow.h"
 #include "display/ClockWindow.h"
 #include "display/MenuHost.h"
 #include "platform/SingleInstance.h"
@@ -196,9 +197,17 @@ private Q_SLOTS:
                                                        QString::fromLatin1(kOnlineHelpAddress)}));
         QVERIFY(QFile::remove(m_sandbox->filePath(QStringLiteral("help.html"))));
         choose(*app, MenuHost::Help);
-        choose(*app, MenuHost::Statistics);
+        choose(*app, MenuHost::BackgroundSettings);
         QCOMPARE(MessageBox::takeRecordedMessages(),
                  QStringList({"help.html不存在，请保证文件完整", "此窗口在本版本中尚未提供"}));
+        // "统计" opens the records window, one at a time.
+        choose(*app, MenuHost::Statistics);
+        QPointer<RecordsWindow> records = app->recordsWindow();
+        QVERIFY(records && records->isVisible() && records->isModal());
+        choose(*app, MenuHost::Statistics);
+        QCOMPARE(app->recordsWindow(), records.data());
+        records->close();
+        QTRY_VERIFY(!records);
 
         // The buttons run the first commands; the menu follows the run.
         QTest::mouseClick(window->button(0), Qt::LeftButton);

@@ -89,7 +89,7 @@ private Q_SLOTS:
     void cleanup() { m_writer.reset(); }
 
     // The row of one run: totals in whole seconds, a half to the even one,
-    // wrapping round at a day; an empty label becomes the time of the record
+    // a day or more in real hours; an empty label becomes the time of the record
     // and stays in the run for its later records. Recording off stores nothing.
     void recordOfARun_data()
     {
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QTest::newRow("3:20") << 1 << odd << Totals{200000, 0, 10000} << "00:03:20 00:00:00 00:00:10 " + odd;
         QTest::newRow("halves to even") << 1 << "a" << Totals{500, 1500, 2500} << "00:00:00 00:00:02 00:00:02 a";
         QTest::newRow("about a half") << 1 << "a" << Totals{1499, 1501, 3500} << "00:00:01 00:00:02 00:00:04 a";
-        QTest::newRow("< 0, > day") << 7 << "a" << Totals{-1500, 90061000, 86399500} << "00:00:00 01:01:01 00:00:00 a";
+        QTest::newRow("< 0, > day") << 7 << "a" << Totals{-1500, 90061000, 86399500} << "00:00:00 25:01:01 24:00:00 a";
         QTest::newRow("no label") << 1 << "" << Totals{0, 0, 0} << "00:00:00 00:00:00 00:00:00 2024-03-05 09:07:03";
         QTest::newRow("Time_Record 0") << 0 << "" << Totals{1000, 0, 0} << "";
         QTest::newRow("Time_Record missing") << -1 << "" << Totals{1000, 0, 0} << "";

@@ -4,8 +4,8 @@
 
 namespace melvanta {
 
-// A button of the settings dialog: never a default button, so that Enter in
-// a box neither applies, saves nor closes.
+// A button of the program's dialogs: never a default button, so that Enter
+// in a box or a list neither applies, saves, deletes nor closes.
 inline QPushButton* dialogButton(const char* objectName, const char* caption, QWidget* parent)
 {
     auto* button = new QPushButton(QString::fromUtf8(caption), parent);

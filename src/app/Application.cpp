@@ -53,6 +53,9 @@ bool isMaximisedWindow(const QWidget& window)
 
 Application::Application() = default;
 
+Application::Application(std::unique_ptr<TimeSource> time) : m_time(std::move(time))
+{}
+
 Application::~Application()
 {
     shutdown();
@@ -105,7 +108,8 @@ Application::Start Application::start()
     // The stored button state is known once the stage is applied.
     m_menuHost->commandItem(MenuHost::Buttons)->setChecked(m_clockWindow->buttonsShown());
 
-    m_time = std::make_unique<SystemTimeSource>();
+    if (!m_time)
+        m_time = std::make_unique<SystemTimeSource>();
     m_sound = std::make_unique<SoundPlayer>();
     m_records = std::make_unique<TimingRecordWriter>(m_stores->registry(), m_stores->databasePath());
     m_engine = std::make_unique<RunEngine>(*m_time, *m_stage, *m_clockWindow, *m_sound, *m_records,
@@ -216,6 +220,8 @@ bool Application::applySettings(const SettingsEntries& entries)
     SaveStageSettings(m_stores->registry(), applied.stage);
     writeProfileEntries(entries, m_stores->profile(), m_bigClock);
     m_stage->replace(applied.stage);
+    // The stage on screen is no longer one of the stored stages.
+    m_menuHost->checkStageEntry(-1);
     // The window shows the stage, idle, without starting a run.
     m_engine->stageChosen();
     return true;

@@ -20,7 +20,7 @@ struct SettingsEntries;
 class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
-class SystemTimeSource;
+class TimeSource;
 class TimingRecordWriter;
 
 // The start-up and shutdown sequence: one copy per program folder, the
@@ -37,6 +37,9 @@ public:
     };
 
     Application();
+    // `time`: where runs read the time instead of the machine's clocks
+    // (tests give a clock they move themselves).
+    explicit Application(std::unique_ptr<TimeSource> time);
     ~Application();
     Application(const Application&) = delete;
     Application& operator=(const Application&) = delete;
@@ -84,7 +87,7 @@ private:
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<ProgramStores> m_stores;
     std::unique_ptr<CurrentStage> m_stage;
-    std::unique_ptr<SystemTimeSource> m_time;
+    std::unique_ptr<TimeSource> m_time;
     std::unique_ptr<SoundPlayer> m_sound;
     std::unique_ptr<TimingRecordWriter> m_records;
     std::unique_ptr<MenuHost> m_menuHost;

@@ -22,6 +22,12 @@ int StageMenuList::checkedIndex() const
     return m_host.checkedStageEntry();
 }
 
+QString StageMenuList::name(int index) const
+{
+    const QList<StageRow> entries = m_host.stageEntries();
+    return index >= 0 && index < entries.size() ? entries.at(index).name : QString();
+}
+
 void StageMenuList::choose(int index)
 {
     const QList<StageRow> entries = m_host.stageEntries();

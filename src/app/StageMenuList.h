@@ -20,6 +20,7 @@ public:
 
     int count() const override;
     int checkedIndex() const override;
+    QString name(int index) const override;
     void choose(int index) override;
 
 private:

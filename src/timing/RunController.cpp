@@ -173,6 +173,13 @@ void RunController::deferredStart()
         run.alarmSeconds[k] = TimeToSeconds(alarms[k - 1]);
     run.setDuration = stage.Time_all.toString(QStringLiteral("hh:mm:ss"));
     run.accumulatedMs.fill(0);
+    // A stored stage's runs are recorded under its name; once the stage on
+    // screen is no stored one, its name no longer labels them.
+    const int checked = m_ctx.stages ? m_ctx.stages->checkedIndex() : -1;
+    if (checked >= 0 || run.labelIsStageName) {
+        run.stageLabel = checked >= 0 ? m_ctx.stages->name(checked) : QString();
+        run.labelIsStageName = checked >= 0;
+    }
     run.endAction = static_cast<int>(m_ctx.stageEndAction());
     run.finished = false;
     run.longTerm = false;

@@ -31,11 +31,12 @@ struct RunState
     qint64 counterMs = 0;                  // remaining (main counter) or overtime elapsed (overtime counter)
     int flashCount = 0;                    // half-periods of flashing still to show
     int promptRefreshCount = 0;
-    int restartDelay = 0;      // seconds left before the delayed restart
-    int delaySeconds = 0;      // `Delaytime` as read when the run started
-    QString setDuration;       // the set duration for the timing record
-    QString stageLabel;        // the stage label for the timing record
-    int lastCheckedSecond = 0; // the last whole remaining second the main tick looked at
+    int restartDelay = 0;          // seconds left before the delayed restart
+    int delaySeconds = 0;          // `Delaytime` as read when the run started
+    QString setDuration;           // the set duration for the timing record
+    QString stageLabel;            // the stage label for the timing record
+    bool labelIsStageName = false; // the label is a stored stage's name, not a time
+    int lastCheckedSecond = 0;     // the last whole remaining second the main tick looked at
 
     // Where the wall clock and the tick count stood at the last measurement,
     // to tell a step of the wall clock from time passing.

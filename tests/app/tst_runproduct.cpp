@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "timing/EngineHarness.h"
 #include "app/Application.h"
 #include "display/ClockFace.h"
 #include "display/ClockWindow.h"
@@ -340,6 +341,54 @@ private Q_SLOTS:
         }
         // The per-user store keeps the stage it had; it is the current one after a restart.
         QCOMPARE(LoadStageSettings(RegistryStore()).Time_all, QTime(0, 1, 0));
+    }
+
+    // Three stored 2-second stages that hand over to the next, with "自动循环"
+    // on: after the last the first follows, each run recorded under its
+    // stage's name; a next-stage run stopped by hand keeps its stage.
+    void storedStagesCycle()
+    {
+        TestSandbox sandbox;
+        sandbox.installDataFiles();
+        storeStage(60);
+        ProfileFile(sandbox.filePath(QStringLiteral("TimeData.db")))
+            .write(QStringLiteral("Marquee"), QStringLiteral("checkcycle"), QStringLiteral("1"));
+        const QString database = sandbox.filePath(QStringLiteral("DeskData.db"));
+        sql(database, QStringLiteral("INSERT INTO deskclock (ID, clockname, movetext, Time_all, checkone, combolist) "
+                                     "VALUES (1, '一', '', '00:00:02', '0000000', '103'), "
+                                     "(2, 'O''Brien', '', '00:00:02', '0000000', '103'), "
+                                     "(3, '三 & 四', '', '00:00:02', '0000000', '103')"));
+        auto time = std::make_unique<FakeTimeSource>(QDateTime(QDate(2026, 12, 7), QTime(9, 0)));
+        FakeTimeSource* clock = time.get();
+        Application app(std::move(time));
+        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        QStringList started;
+        QObject::connect(app.engine(), &RunEngine::statusChanged, app.engine(), [&](RunStatus status) {
+            if (status == RunStatus::Running)
+                started << app.menuHost()->stageEntries().value(app.menuHost()->checkedStageEntry()).name;
+        });
+        app.menuHost()->stageMenu()->actions().at(0)->trigger();
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+        QElapsedTimer waited;
+        waited.start();
+        while (started.size() < 4 && waited.elapsed() < 20000) {
+            clock->advance(200);
+            QTest::qWait(20);
+        }
+        QCOMPARE(started, (QStringList{"一", "O'Brien", "三 & 四", "一"}));
+        app.runCommand(MenuHost::Stop);
+        app.runCommand(MenuHost::Start); // clears: the stage stays the first
+        QTRY_COMPARE(app.engine()->status(), RunStatus::Idle);
+        QCOMPARE(app.menuHost()->checkedStageEntry(), 0);
+        QVERIFY(app.records()->waitUntilStored(5000));
+        QStringList names;
+        QSqlDatabase db = openDatabase(database);
+        QSqlQuery query(QStringLiteral("SELECT filename FROM timesum ORDER BY ID_auto"), db);
+        while (query.next())
+            names << query.value(0).toString();
+        db.close();
+        QCOMPARE(names, (QStringList{"一", "O'Brien", "三 & 四", "一"}));
     }
 
     // A fresh installation run through runCommand, as hotkeys and the tray do:

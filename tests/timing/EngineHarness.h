@@ -101,6 +101,7 @@ public:
     int checked = -1;
     int count() const override { return stages.size(); }
     int checkedIndex() const override { return checked; }
+    QString name(int index) const override { return QStringLiteral("阶段%1").arg(index + 1); }
     void choose(int index) override
     {
         m_current.replace(stages.at(checked = index));

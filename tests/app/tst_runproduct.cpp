@@ -339,6 +339,16 @@ private Q_SLOTS:
             app.runCommand(MenuHost::Start); // clears, then shows the stage again
             QTRY_VERIFY(!app.engine()->timers().timer5.isActive());
         }
+        // Choosing a stage while a run is under way ends that run with its record.
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+        QVERIFY(app.records()->waitUntilStored(5000));
+        const int before = sql(sandbox.filePath(QStringLiteral("DeskData.db"))).toInt();
+        stages->actions().at(0)->trigger();
+        QVERIFY(app.engine()->status() != RunStatus::Running);
+        QTRY_COMPARE(app.clockWindow()->clockText(), QStringLiteral("00:03:00"));
+        QVERIFY(app.records()->waitUntilStored(5000));
+        QCOMPARE(sql(sandbox.filePath(QStringLiteral("DeskData.db"))).toInt(), before + 1);
         // The per-user store keeps the stage it had; it is the current one after a restart.
         QCOMPARE(LoadStageSettings(RegistryStore()).Time_all, QTime(0, 1, 0));
     }

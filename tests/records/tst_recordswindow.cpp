@@ -97,6 +97,15 @@ private Q_SLOTS:
         QCOMPARE(boxes(), QStringLiteral("没有记录可删除|800"));
     }
 
+    // A damaged file opens an empty window that says why.
+    void damagedDatabase()
+    {
+        m_sandbox->writeFile(QStringLiteral("DeskData.db"), QByteArray(8192, 'x'));
+        open();
+        QCOMPARE(m_window->list()->count(), 0);
+        QVERIFY(boxes().startsWith(QStringLiteral("无法读取计时记录：")));
+    }
+
     void rowsWithTheirGap()
     {
         addRecords(m_path, 2);

@@ -12,6 +12,8 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTreeWidget>
 #include <QtTest>
 
@@ -209,6 +211,49 @@ private Q_SLOTS:
         QVERIFY(QFile::exists(path + QStringLiteral(".csv")));
         QCOMPARE(messages(), QStringLiteral("已导出到 %1.csv|Melvanta|5000").arg(path));
         QCOMPARE(ShellOpen::takeOpened(), QStringList{QUrl::fromLocalFile(path + ".csv").toString()});
+    }
+
+    // A missing, damaged or locked database: a message that says so, no
+    // crash, and nothing stored.
+    void unusableDatabase_data()
+    {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("said");
+        addTestRow("missing", QStringLiteral("missing"), QStringLiteral("DeskData.db文件不存在，请保存程序的完整性"));
+        addTestRow("damaged", QStringLiteral("damaged"), QStringLiteral("无法读取阶段列表"));
+        addTestRow("locked", QStringLiteral("locked"), QStringLiteral("无法读取阶段列表"));
+    }
+    void unusableDatabase()
+    {
+        QFETCH(QString, kind);
+        QFETCH(QString, said);
+        const QString path = m_sandbox->filePath(QStringLiteral("DeskData.db"));
+        QSqlDatabase holder;
+        if (kind == QLatin1String("missing"))
+            QVERIFY(QFile::remove(path));
+        else if (kind == QLatin1String("damaged"))
+            m_sandbox->writeFile(QStringLiteral("DeskData.db"), QByteArray(8192, 'x'));
+        else {
+            holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("holder"));
+            holder.setDatabaseName(path);
+            QVERIFY(holder.open() && QSqlQuery(holder).exec(QStringLiteral("BEGIN EXCLUSIVE")));
+        }
+        m_panel->listadd();
+        save(QStringLiteral("新"), QString());
+        const QList<MessageBox::Recorded> boxes = MessageBox::takeRecordedBoxes();
+        QCOMPARE(boxes.size(), 2);
+        // Each says what failed and, for a file that is there, the database's reason.
+        for (const MessageBox::Recorded& box : boxes) {
+            QVERIFY2(box.text.startsWith(said), qPrintable(box.text));
+            QVERIFY(kind == QLatin1String("missing") || box.text.size() > said.size() + 5);
+        }
+        QCOMPARE(m_panel->list()->topLevelItemCount(), 0);
+        QCOMPARE(m_changes, 0);
+        if (holder.isOpen()) {
+            holder.close();
+            holder = QSqlDatabase();
+            QSqlDatabase::removeDatabase(QStringLiteral("holder"));
+        }
     }
 
 private:

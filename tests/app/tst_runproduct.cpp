@@ -377,6 +377,8 @@ private Q_SLOTS:
             if (status == RunStatus::Running)
                 started << app.menuHost()->stageEntries().value(app.menuHost()->checkedStageEntry()).name;
         });
+        // "&" in a caption is shown as it stands, not as a mnemonic.
+        QCOMPARE(app.menuHost()->stageMenu()->actions().at(2)->text(), QStringLiteral("三 && 四"));
         app.menuHost()->stageMenu()->actions().at(0)->trigger();
         app.runCommand(MenuHost::Start);
         QTRY_COMPARE(app.engine()->status(), RunStatus::Running);

@@ -189,10 +189,10 @@ private Q_SLOTS:
         QVERIFY2(qAbs(shown.at(2).first - shown.at(1).first - 1000) <= 150, qPrintable(seen));
     }
 
-    // Apply of the settings: a failed check changes nothing; a new stage
-    // shows at once, idle, and is what the next start counts; a run under
-    // way ends with its record; a second apply of the same entries writes
-    // the same bytes.
+    // Apply of the settings: a failed check changes nothing; a run under way
+    // ends with its record and the new stage shows at once, idle (what the
+    // next start counts and a second apply are checked through the dialog
+    // below).
     void settingsApply()
     {
         TestSandbox sandbox;
@@ -235,19 +235,6 @@ private Q_SLOTS:
         QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("none")),
                  QStringLiteral("none"));
         QCOMPARE(profile.readPart(QStringLiteral("Hotkey"), QStringLiteral("opentogetherstop"), QString()), "1");
-
-        auto bytes = [](const QString& path) {
-            QFile file(path);
-            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-        };
-        const QByteArray profileBytes = bytes(profilePath);
-        const QByteArray registryBytes = bytes(RegistryStore::defaultLocation());
-        QVERIFY(app.applySettings(entries));
-        QCOMPARE(bytes(profilePath), profileBytes);
-        QCOMPARE(bytes(RegistryStore::defaultLocation()), registryBytes);
-
-        app.runCommand(MenuHost::Start);
-        QTRY_COMPARE_WITH_TIMEOUT(app.clockWindow()->clockText(), QStringLiteral("01:59"), 3000);
         QCOMPARE(MessageBox::takeRecordedMessages(), QStringList());
     }
 

@@ -21,8 +21,6 @@ namespace melvanta {
 namespace {
 
 constexpr int kNoticeMs = 3000;
-const QString kSelectHint =
-    QStringLiteral("请鼠标选中待删除的行\r\n同时按下shift按钮可连续多选\r\n同时按下Ctrl按钮可间隔多选");
 
 } // namespace
 
@@ -179,7 +177,7 @@ void RecordsWindow::Command3_Click()
             selected << k;
     }
     if (selected.isEmpty()) {
-        MessageBox::notice(kSelectHint, 3000, this);
+        MessageBox::notice(QString::fromUtf8(kSelectRowsToDelete), 3000, this);
         return;
     }
     if (MessageBox::ask(QStringLiteral("确定删除数据吗？"), this, QStringLiteral("提示")) != MessageBox::Answer::Yes) {

@@ -16,8 +16,6 @@ namespace melvanta {
 namespace {
 
 const QString kDatabaseMissing = QStringLiteral("DeskData.db文件不存在，请保存程序的完整性");
-const QString kSelectHint =
-    QStringLiteral("请鼠标选中待删除的行\r\n同时按下shift按钮可连续多选\r\n同时按下Ctrl按钮可间隔多选");
 constexpr double kLongestNameWidth = 14;
 
 QLineEdit* box(const char* name, const char* accessibleName, QWidget* parent)
@@ -258,7 +256,7 @@ void StagePanel::Cmd_del()
     }
     const QList<int> selected = selectedRows();
     if (selected.isEmpty()) {
-        MessageBox::notice(kSelectHint, 3000, this);
+        MessageBox::notice(QString::fromUtf8(kSelectRowsToDelete), 3000, this);
         return;
     }
     if (MessageBox::ask(QStringLiteral("确定删除数据吗？"), this, QStringLiteral("提示")) != MessageBox::Answer::Yes)

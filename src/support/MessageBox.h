@@ -9,6 +9,10 @@ class QWidget;
 namespace melvanta {
 
 inline constexpr char kMessageTitle[] = "Melvanta";
+// The notice of the stage list and the records window when delete is
+// clicked with no row selected.
+inline constexpr char kSelectRowsToDelete[] =
+    "请鼠标选中待删除的行\r\n同时按下shift按钮可连续多选\r\n同时按下Ctrl按钮可间隔多选";
 
 // Every message the program shows goes through here, titled "Melvanta"
 // unless told otherwise. Tests switch on the test hook so that no message

@@ -7,6 +7,10 @@
 #include "display/ExtendedScreen.h"
 #include "display/FirstRunFit.h"
 #include "display/MenuHost.h"
+#include "display/ProgramIcon.h"
+#include "input/HotkeyControl.h"
+#include "input/TrayIcon.h"
+#include "platform/GlobalHotkeys.h"
 #include "platform/ScreenAwake.h"
 #include "records/RecordsWindow.h"
 #include "platform/SingleInstance.h"
@@ -28,6 +32,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileInfo>
 #include <QMenu>
 #include <QScreen>
 #include <QTimer>
@@ -103,6 +108,7 @@ Application::Start Application::start()
     m_menuHost = std::make_unique<MenuHost>();
     m_menuHost->load(*m_stores, m_stage->get());
     m_clockWindow = std::make_unique<ClockWindow>(*m_stores, *m_stage);
+    m_clockWindow->setWindowIcon(programIcon());
     m_clockWindow->setMenuHost(m_menuHost.get());
     m_clockWindow->applyStage(m_stage->get());
     // The stored button state is known once the stage is applied.
@@ -120,6 +126,10 @@ Application::Start Application::start()
     wireCommands();
     wireServices();
     m_clockWindow->showMaximized();
+    m_tray = std::make_unique<TrayIcon>();
+    m_tray->AddTrayIcon(m_clockWindow->windowIcon(), m_menuHost->commandMenu());
+    m_tray->SetTrayTip(m_clockWindow->windowTitle());
+    setUpHotkeys();
     // A lock that cannot be used does not keep the clock from the room.
     if (!m_instance->problem().isEmpty())
         MessageBox::notice(m_instance->problem(), 10000, m_clockWindow.get());
@@ -175,6 +185,54 @@ void Application::wireServices()
     // What an earlier run of the program could not store yet goes in now.
     m_records->storePending();
     followExtendedScreen();
+}
+
+void Application::setUpHotkeys()
+{
+    m_globalHotkeys = GlobalHotkeys::create();
+    HotkeyControl::Hooks hooks;
+    hooks.profile = [this] {
+        return readHotkeyProfile(m_stores->profile(), QFileInfo::exists(m_stores->profile().filePath()));
+    };
+    hooks.caption = [this](int item) { return m_menuHost->commandItem(item)->text(); };
+    hooks.setCaption = [this](int item, const QString& caption) { m_menuHost->commandItem(item)->setText(caption); };
+    hooks.stageCount = [this] { return int(m_menuHost->stageEntries().size()); };
+    hooks.startEnabled = [this] { return m_menuHost->commandItem(MenuHost::Start)->isEnabled(); };
+    hooks.act = [this](const HotkeyAction& action) { actOnHotkey(action); };
+    // Told without waiting: the clock is up and counts meanwhile.
+    hooks.report = [this](const QString& message) { MessageBox::post(message, m_clockWindow.get()); };
+    m_hotkeyControl = std::make_unique<HotkeyControl>(*m_globalHotkeys, std::move(hooks));
+    m_hotkeyControl->Hotkey_set();
+}
+
+void Application::actOnHotkey(const HotkeyAction& action)
+{
+    switch (action.kind) {
+    case HotkeyAction::Start:
+        dispatchCommand(MenuHost::Start);
+        break;
+    case HotkeyAction::Stop:
+        dispatchCommand(MenuHost::Stop);
+        break;
+    case HotkeyAction::Pause:
+        dispatchCommand(MenuHost::Pause);
+        break;
+    case HotkeyAction::ChooseStage:
+        if (action.stageIndex >= 0 && action.stageIndex < m_menuHost->stageEntries().size())
+            chooseStage(action.stageIndex);
+        break;
+    case HotkeyAction::StartOrStop:
+    case HotkeyAction::None:
+        break;
+    }
+}
+
+void Application::resetHotkeys()
+{
+    if (!m_hotkeyControl)
+        return;
+    m_hotkeyControl->hotkey_del();
+    m_hotkeyControl->Hotkey_set();
 }
 
 void Application::followExtendedScreen()
@@ -250,7 +308,11 @@ void Application::openSettings()
     }
     const SettingsEntries entries = fillEntries(m_stage->get(), m_stores->profile(), m_stores->registry());
     SettingsDialog::Hooks hooks;
-    hooks.apply = [this](const SettingsEntries& applied) { return applySettings(applied); };
+    hooks.apply = [this](const SettingsEntries& applied) {
+        const bool done = applySettings(applied);
+        resetHotkeys();
+        return done;
+    };
     hooks.autoCycleChanged = [this](bool on) {
         m_stores->profile().write(QStringLiteral("Marquee"), QStringLiteral("checkcycle"),
                                   on ? QStringLiteral("1") : QStringLiteral("0"));
@@ -260,9 +322,18 @@ void Application::openSettings()
     };
     hooks.databasePath = m_stores->databasePath();
     hooks.storedStage = [this] { return LoadStageSettings(m_stores->registry()); };
-    hooks.stagesChanged = [this] { m_menuHost->change_clock_menu(); };
+    hooks.stagesChanged = [this] {
+        m_menuHost->change_clock_menu();
+        resetHotkeys();
+    };
     m_settings = new SettingsDialog(entries, std::move(hooks), m_clockWindow.get());
     m_settings->setAttribute(Qt::WA_DeleteOnClose);
+    // The capture boxes need the keys the hotkeys would take.
+    m_hotkeyControl->suspend();
+    QObject::connect(m_settings, &QObject::destroyed, m_hotkeyControl.get(), [this] {
+        if (!m_exiting)
+            m_hotkeyControl->resume();
+    });
     m_settings->show();
     m_settings->raise();
     m_settings->activateWindow();
@@ -390,6 +461,10 @@ void Application::exitProgram()
     // are gone. The windows close in their order now and are released, in the
     // same order, when the event loop has ended (shutdown()).
     m_exiting = true;
+    if (m_hotkeyControl)
+        m_hotkeyControl->hotkey_del();
+    if (m_tray)
+        m_tray->DelTrayIcon();
     m_engine->halt();
     m_sound->stopAll();
     m_screenAwake->release();
@@ -403,6 +478,9 @@ void Application::shutdown()
     m_termination.reset();
     UnsavedProfileChanges::setListener({}); // it shows its notices on the clock window
     m_screenAwake.reset();
+    m_hotkeyControl.reset();
+    m_globalHotkeys.reset();
+    m_tray.reset();
     // A record that is still on its way gets a moment; one that cannot be
     // stored now stays in the pending file for the next start (or, when
     // that file refuses it too, is lost; the operator was told).

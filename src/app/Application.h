@@ -9,6 +9,9 @@ namespace melvanta {
 
 class ClockWindow;
 class CurrentStage;
+class GlobalHotkeys;
+class HotkeyControl;
+struct HotkeyAction;
 class MenuHost;
 class ProgramStores;
 class RunEngine;
@@ -21,6 +24,7 @@ class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
 class TimeSource;
+class TrayIcon;
 class TimingRecordWriter;
 
 // The start-up and shutdown sequence: one copy per program folder, the
@@ -65,6 +69,8 @@ public:
     ProgramStores* stores() const { return m_stores.get(); }
     ScreenAwake* screenAwake() const { return m_screenAwake.get(); }
     TimingRecordWriter* records() const { return m_records.get(); }
+    HotkeyControl* hotkeys() const { return m_hotkeyControl.get(); }
+    TrayIcon* tray() const { return m_tray.get(); }
     // The settings dialog while it is open, else null.
     SettingsDialog* settingsDialog() const;
     // The records window while it is open, else null.
@@ -73,6 +79,10 @@ public:
 private:
     void wireCommands();
     void wireServices();
+    void setUpHotkeys();
+    void actOnHotkey(const HotkeyAction& action);
+    // The stage count or the keys may have changed.
+    void resetHotkeys();
     // A command-menu item whose check mark (if it has one) is already set.
     void dispatchCommand(int index);
     void chooseStage(int index);
@@ -96,6 +106,9 @@ private:
     std::unique_ptr<RunEngine> m_engine;
     std::unique_ptr<ScreenAwake> m_screenAwake;
     std::unique_ptr<TerminationSignals> m_termination;
+    std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
+    std::unique_ptr<HotkeyControl> m_hotkeyControl;
+    std::unique_ptr<TrayIcon> m_tray;
     QString m_bigClock; // the profile's colckbigtext as read at the start
     QPointer<SettingsDialog> m_settings;
     QPointer<RecordsWindow> m_recordsWindow;

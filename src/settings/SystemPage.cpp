@@ -1,7 +1,10 @@
 #include "settings/SystemPage.h"
 
+#include "settings/HotkeyCaptureBox.h"
 #include "settings/NumberBox.h"
 #include "settings/SettingsEntries.h"
+#include "input/HotkeyText.h"
+#include "support/MessageBox.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,6 +15,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalBlocker>
+
+#include <vector>
 
 namespace melvanta {
 
@@ -111,14 +116,16 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     auto* keyGrid = new QGridLayout(keys);
     const char* const keyCaptions[] = {"开始", "停止", "暂停/继续"};
     for (int i = 0; i < 3; ++i) {
-        hotkeys[i] = new QLineEdit(keys);
+        hotkeys[i] = new HotkeyCaptureBox(keys);
         hotkeys[i]->setObjectName(QStringLiteral("Text4_") + QString::number(i));
         hotkeys[i]->setAccessibleName(QStringLiteral("热键 ") + QString::fromUtf8(keyCaptions[i]));
-        // The keys are captured from the keyboard, never typed as text.
-        hotkeys[i]->setReadOnly(true);
+        connect(hotkeys[i], &HotkeyCaptureBox::captured, this, [this, i] { refuseRepeatedKey(i); });
         keyGrid->addWidget(caption(keyCaptions[i], hotkeys[i], keys), i, 0);
         keyGrid->addWidget(hotkeys[i], i, 1, 1, 2);
     }
+    auto* hint = new QLabel(QStringLiteral("直接在键盘上输入快捷键"), keys);
+    hint->setObjectName(QStringLiteral("Label4_hint"));
+    keyGrid->addWidget(hint, 4, 0, 1, 3);
     stageKeyCtrl = check(QStringLiteral("Check9_0"), "Ctrl", keys);
     stageKeyAlt = check(QStringLiteral("Check9_1"), "Alt", keys);
     stageKeyCtrl->setAccessibleName(QStringLiteral("阶段热键 Ctrl"));
@@ -196,6 +203,23 @@ void SystemPage::collect(SettingsEntries& entries) const
     entries.marqueeSpeed = marqueeSpeed->text();
     entries.autoCycle = autoCycle->isChecked();
     entries.simpleMode = simpleMode->isChecked();
+}
+
+void SystemPage::refuseRepeatedKey(int index)
+{
+    // Start and stop may be the same key (it then toggles); each of them
+    // differs from pause.
+    static const std::vector<int> kComparedWith[] = {{2}, {2}, {0, 1}};
+    const QString text = hotkeys[index]->text();
+    if (text == QString::fromUtf8(kNoHotkey))
+        return;
+    for (int other : kComparedWith[index]) {
+        if (hotkeys[other]->text() == text) {
+            MessageBox::notice(QStringLiteral("热键设置不能相同"), 800, this);
+            hotkeys[index]->setText(QString::fromUtf8(kNoHotkey));
+            return;
+        }
+    }
 }
 
 } // namespace melvanta

@@ -12,6 +12,7 @@ class QPushButton;
 
 namespace melvanta {
 
+class HotkeyCaptureBox;
 class NumberBox;
 class SpinButtons;
 struct SettingsEntries;
@@ -40,7 +41,7 @@ public:
     NumberBox* logoWidth = nullptr;     // `Text4_7`
     NumberBox* logoHeight = nullptr;    // `Text4_8`
     // `Text4`(0) … (2): the start, stop and pause hotkeys as key texts.
-    std::array<QLineEdit*, 3> hotkeys{};
+    std::array<HotkeyCaptureBox*, 3> hotkeys{};
     QCheckBox* stageKeyCtrl = nullptr; // `Check9_0`
     QCheckBox* stageKeyAlt = nullptr;  // `Check9_1`
     QComboBox* marqueeMode = nullptr;  // `Combo4`
@@ -48,6 +49,10 @@ public:
     NumberBox* marqueeSpeed = nullptr; // `Text4_6`
     QCheckBox* autoCycle = nullptr;    // `Check8`
     QCheckBox* simpleMode = nullptr;   // `Check5`
+
+private:
+    // A key text another box holds too is refused (`Text4_Change`).
+    void refuseRepeatedKey(int index);
 };
 
 } // namespace melvanta

@@ -43,6 +43,16 @@ void MessageBox::inform(const QString& text, QWidget* parent, Icon icon, const Q
     box.exec();
 }
 
+void MessageBox::post(const QString& text, QWidget* parent, const QString& title)
+{
+    if (recorded({text, title, Icon::None, 0, false}))
+        return;
+    auto* box = new QMessageBox(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
 MessageBox::Answer MessageBox::ask(const QString& text, QWidget* parent, const QString& title)
 {
     if (recorded({text, title, Icon::Question, 0, true})) {

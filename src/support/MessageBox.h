@@ -38,6 +38,10 @@ public:
     // A plain modal message with an OK button.
     static void inform(const QString& text, QWidget* parent = nullptr, Icon icon = Icon::None,
                        const QString& title = QString::fromLatin1(kMessageTitle));
+    // A message with an OK button that the caller does not wait for: the
+    // box stays until the operator closes it.
+    static void post(const QString& text, QWidget* parent = nullptr,
+                     const QString& title = QString::fromLatin1(kMessageTitle));
     // A question with the buttons 是 and 否; modal.
     static Answer ask(const QString& text, QWidget* parent = nullptr,
                       const QString& title = QString::fromLatin1(kMessageTitle));

@@ -75,6 +75,22 @@ void storeShortStage()
     SaveStageSettings(registry, stage);
 }
 
+// A program of its own folder with the three command keys and a stage of
+// ten minutes, started.
+struct ProgramWithKeys
+{
+    ProgramWithKeys(const QString& start, const QString& stop, const QString& pause)
+    {
+        sandbox.installDataFiles();
+        storeShortStage();
+        writeKeys(sandbox, start, stop, pause);
+        started = app.start() == Application::Start::WindowsShown;
+    }
+    TestSandbox sandbox;
+    Application app;
+    bool started = false;
+};
+
 // Another program with a window of its own that takes the focus.
 class FocusHolder
 {
@@ -126,12 +142,9 @@ private Q_SLOTS:
     void commandKeysFromAnotherWindow()
     {
         QFETCH(QStringList, locks);
-        TestSandbox sandbox;
-        sandbox.installDataFiles();
-        storeShortStage();
-        writeKeys(sandbox, QStringLiteral("F9"), QStringLiteral("F10"), QStringLiteral("Ctrl+Alt+P"));
-        Application app;
-        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ProgramWithKeys program(QStringLiteral("F9"), QStringLiteral("F10"), QStringLiteral("Ctrl+Alt+P"));
+        QVERIFY(program.started);
+        Application& app = program.app;
         QCOMPARE(app.hotkeys()->registeredIds(), (QList<int>{1, 2, 3}));
         QCOMPARE(app.menuHost()->commandItem(MenuHost::Pause)->text(), QStringLiteral("暂停        Ctrl+Alt+P"));
         FocusHolder other;
@@ -154,12 +167,10 @@ private Q_SLOTS:
     // still counts once.
     void oneKeyStartsAndStops()
     {
-        TestSandbox sandbox;
-        sandbox.installDataFiles();
-        storeShortStage();
-        writeKeys(sandbox, QStringLiteral("F9"), QStringLiteral("F9"), QString::fromUtf8(kNoHotkey));
-        Application app;
-        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ProgramWithKeys program(QStringLiteral("F9"), QStringLiteral("F9"), QString::fromUtf8(kNoHotkey));
+        QVERIFY(program.started);
+        Application& app = program.app;
+        app.hotkeys()->Hotkey_set(); // a second set-up holds each key once still
         QCOMPARE(app.hotkeys()->registeredIds(), QList<int>{1});
         QCOMPARE(app.menuHost()->commandItem(MenuHost::Pause)->text(), QStringLiteral("暂停        "));
         FocusHolder other;
@@ -177,12 +188,9 @@ private Q_SLOTS:
     // grabbed again with it.
     void keyboardMappingChange()
     {
-        TestSandbox sandbox;
-        sandbox.installDataFiles();
-        storeShortStage();
-        writeKeys(sandbox, QStringLiteral("F9"), QStringLiteral("F10"), QString());
-        Application app;
-        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ProgramWithKeys program(QStringLiteral("F9"), QStringLiteral("F10"), QString());
+        QVERIFY(program.started);
+        Application& app = program.app;
         FocusHolder other;
         xmodmap({QStringLiteral("clear mod2"), QStringLiteral("add mod3 = Num_Lock")});
         QTest::qWait(500);
@@ -240,12 +248,9 @@ private Q_SLOTS:
         QByteArray said;
         QTRY_VERIFY2_WITH_TIMEOUT((said += holder.readAllStandardOutput()).contains("grabbed"),
                                   qPrintable(said + holder.readAllStandardError()), 10000);
-        TestSandbox sandbox;
-        sandbox.installDataFiles();
-        storeShortStage();
-        writeKeys(sandbox, QStringLiteral("F9"), QStringLiteral("F10"), QStringLiteral("F10"));
-        Application app;
-        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ProgramWithKeys program(QStringLiteral("F9"), QStringLiteral("F10"), QStringLiteral("F10"));
+        QVERIFY(program.started);
+        Application& app = program.app;
         QCOMPARE(app.hotkeys()->registeredIds(), QList<int>{1});
         const QList<MessageBox::Recorded> boxes = MessageBox::takeRecordedBoxes();
         QCOMPARE(boxes.size(), 1);
@@ -263,12 +268,9 @@ private Q_SLOTS:
     // there works once it has been applied and the dialog is closed.
     void keySetInTheDialog()
     {
-        TestSandbox sandbox;
-        sandbox.installDataFiles();
-        storeShortStage();
-        writeKeys(sandbox, QStringLiteral("F9"), QStringLiteral("F10"), QString());
-        Application app;
-        QCOMPARE(app.start(), Application::Start::WindowsShown);
+        ProgramWithKeys program(QStringLiteral("F9"), QStringLiteral("F10"), QString());
+        QVERIFY(program.started);
+        Application& app = program.app;
         app.runCommand(MenuHost::Settings);
         SettingsDialog* dialog = app.settingsDialog();
         QVERIFY(dialog);

@@ -1,5 +1,8 @@
 #include "TestSupport.h"
 
+#include "storage/RegistryStore.h"
+#include "storage/StageSettingsStore.h"
+
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -64,4 +67,13 @@ QString TestSandbox::writeFile(const QString& name, const QByteArray& bytes) con
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
     return path;
+}
+
+void storeCurrentStage(int seconds)
+{
+    melvanta::RegistryStore registry;
+    registry.setText(QStringLiteral("vision"), QStringLiteral("4"));
+    melvanta::StageSettings stage = melvanta::StageSettings::defaults();
+    stage.Time_all = QTime(0, 0, 0).addSecs(seconds);
+    melvanta::SaveStageSettings(registry, stage);
 }

@@ -36,3 +36,7 @@ private:
     bool m_hadHome;
     bool m_hadConfig;
 };
+
+// Stores a current stage of `seconds` (defaults otherwise) in the per-user
+// store of the sandbox, as a previous run of the program would have left it.
+void storeCurrentStage(int seconds);

@@ -7,8 +7,6 @@
 #include "settings/SettingsDialog.h"
 #include "stages/StageDatabase.h"
 #include "storage/ProfileFile.h"
-#include "storage/RegistryStore.h"
-#include "storage/StageSettingsStore.h"
 #include "support/MessageBox.h"
 #include "timing/RunEngine.h"
 
@@ -66,15 +64,6 @@ void storeStages(const TestSandbox& sandbox, int count)
     }
 }
 
-void storeShortStage()
-{
-    RegistryStore registry;
-    registry.setText(QStringLiteral("vision"), QStringLiteral("4"));
-    StageSettings stage = StageSettings::defaults();
-    stage.Time_all = QTime(0, 10, 0);
-    SaveStageSettings(registry, stage);
-}
-
 // A program of its own folder with the three command keys and a stage of
 // ten minutes, started.
 struct ProgramWithKeys
@@ -82,7 +71,7 @@ struct ProgramWithKeys
     ProgramWithKeys(const QString& start, const QString& stop, const QString& pause)
     {
         sandbox.installDataFiles();
-        storeShortStage();
+        storeCurrentStage(600);
         writeKeys(sandbox, start, stop, pause);
         started = app.start() == Application::Start::WindowsShown;
     }

@@ -3,8 +3,6 @@
 #include "display/ClockWindow.h"
 #include "display/MenuHost.h"
 #include "input/TrayIcon.h"
-#include "storage/RegistryStore.h"
-#include "storage/StageSettingsStore.h"
 #include "support/MessageBox.h"
 #include "timing/RunEngine.h"
 
@@ -29,15 +27,6 @@ void clickAt(const QPoint& global, const QString& button, int repeat = 1)
 {
     xdotool({QStringLiteral("mousemove"), QString::number(global.x()), QString::number(global.y())});
     xdotool({QStringLiteral("click"), QStringLiteral("--repeat"), QString::number(repeat), button});
-}
-
-void storeTenMinuteStage()
-{
-    RegistryStore registry;
-    registry.setText(QStringLiteral("vision"), QStringLiteral("4"));
-    StageSettings stage = StageSettings::defaults();
-    stage.Time_all = QTime(0, 10, 0);
-    SaveStageSettings(registry, stage);
 }
 
 class TrayHost
@@ -99,7 +88,7 @@ private Q_SLOTS:
         QVERIFY(!QSystemTrayIcon::isSystemTrayAvailable());
         TestSandbox sandbox;
         sandbox.installDataFiles();
-        storeTenMinuteStage();
+        storeCurrentStage(600);
         Application app;
         QCOMPARE(app.start(), Application::Start::WindowsShown);
         QCOMPARE(app.tray()->systemTrayIcon()->toolTip(), QStringLiteral("Melvanta"));
@@ -118,7 +107,7 @@ private Q_SLOTS:
         host.start();
         TestSandbox sandbox;
         sandbox.installDataFiles();
-        storeTenMinuteStage();
+        storeCurrentStage(600);
         Application app;
         QCOMPARE(app.start(), Application::Start::WindowsShown);
         QSystemTrayIcon* icon = app.tray()->systemTrayIcon();

@@ -45,7 +45,6 @@ public:
     // keys up again when they were set before.
     void suspend();
     void resume();
-    bool isSuspended() const { return m_suspended; }
     // The ids registered now, in the order of registration.
     QList<int> registeredIds() const { return m_registered; }
 

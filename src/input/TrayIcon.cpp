@@ -24,12 +24,6 @@ void TrayIcon::AddTrayIcon(const QIcon& icon, QMenu* menu)
     m_icon->show();
 }
 
-void TrayIcon::SetTrayIcon(const QIcon& icon)
-{
-    if (m_icon && !icon.isNull())
-        m_icon->setIcon(icon);
-}
-
 void TrayIcon::SetTrayTip(const QString& text)
 {
     if (m_icon)

@@ -23,7 +23,6 @@ public:
 
     // Shows the icon with `menu` as its right-click menu.
     void AddTrayIcon(const QIcon& icon, QMenu* menu);
-    void SetTrayIcon(const QIcon& icon);
     // Cut to kMostTipCharacters.
     void SetTrayTip(const QString& text);
     void DelTrayIcon();

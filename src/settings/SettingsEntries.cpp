@@ -1,5 +1,6 @@
 #include "settings/SettingsEntries.h"
 
+#include "settings/AppearanceChoices.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
 
@@ -59,6 +60,47 @@ QString* phaseTextField(StageSettings& stage, int index)
                          &stage.textfive,   &stage.textend,   &stage.musicstart, &stage.musicone,  &stage.musictwo,
                          &stage.musicthree, &stage.musicfour, &stage.musicfive,  &stage.musicend};
     return fields[index];
+}
+
+std::array<QString*, 6> fontFields(StageSettings& s)
+{
+    return {&s.firstfont, &s.secondfont, &s.clockFont, &s.stagefont, &s.textfont, &s.rollfont};
+}
+
+std::array<QString*, 6> colourFields(StageSettings& s)
+{
+    return {&s.firstcolour, &s.secondcolour, &s.clockcolour, &s.stagecolour, &s.textcolour, &s.rollcolour};
+}
+
+std::array<QString*, 7> phaseLookFields(StageSettings& s)
+{
+    return {&s.highsetstart, &s.highsetone,  &s.highsettwo, &s.highsetthree,
+            &s.highsetfour,  &s.highsetfive, &s.highsetend};
+}
+
+// The six sizes as `sizethree` writes them; a typed size outside the range
+// is refused with a message naming its row, and a box left empty keeps the
+// size of `stored`.
+QString sizesText(const std::array<QString, 6>& sizes, const QString& stored, QStringList& messages)
+{
+    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,7}$"));
+    const QStringList rows = appearanceRowNames();
+    QString text;
+    for (int row = 0; row < kAppearanceRows; ++row) {
+        const QString typed = sizes[row].trimmed();
+        if (typed.isEmpty()) {
+            text += QString::number(fontSize(stored, SizeField(row + 1))) + QLatin1Char('/');
+            continue;
+        }
+        const int points = digits.match(typed).hasMatch() ? typed.toInt() : 0;
+        if (points < kSmallestTypedSize || points > kLargestTypedSize)
+            messages << QStringLiteral("%1的字号要在%2到%3之间，请修改")
+                            .arg(rows.at(row))
+                            .arg(kSmallestTypedSize)
+                            .arg(kLargestTypedSize);
+        text += QString::number(points) + QLatin1Char('/');
+    }
+    return text;
 }
 
 QTime timeOrMidnight(const QTime& time)
@@ -130,6 +172,20 @@ void fillStageEntries(SettingsEntries& e, const StageSettings& stage)
         e.phaseTexts[i] = *phaseTextField(e.stage, i);
     e.logopicture = stage.logopicture;
     e.alertDuration = number(stage.tixingtime);
+
+    const auto fonts = fontFields(e.stage);
+    const auto colours = colourFields(e.stage);
+    for (int row = 0; row < kAppearanceRows; ++row) {
+        e.fonts[row] = *fonts[row];
+        e.colours[row] = *colours[row];
+        e.sizes[row] = number(fontSize(stage.sizethree, SizeField(row + 1)));
+    }
+    e.mainTitle = stage.firsttext;
+    e.subtitle = stage.secondtext;
+    e.background = BackgroundSetting::parse(stage.background);
+    const auto looks = phaseLookFields(e.stage);
+    for (int phase = 0; phase < 7; ++phase)
+        e.phaseLooks[phase] = PhaseLook::parse(*looks[phase]);
 }
 
 } // namespace
@@ -255,6 +311,25 @@ AppliedStage stageFromEntries(const SettingsEntries& e)
     for (int i = 0; i < 14; ++i)
         *phaseTextField(s, i) = e.phaseTexts[i];
     s.logopicture = e.logopicture;
+
+    const auto fonts = fontFields(s);
+    const auto colours = colourFields(s);
+    // A font or colour is never empty: an empty entry keeps the stage's.
+    for (int row = 0; row < kAppearanceRows; ++row) {
+        if (!e.fonts[row].trimmed().isEmpty())
+            *fonts[row] = e.fonts[row].trimmed();
+        if (!e.colours[row].trimmed().isEmpty())
+            *colours[row] = e.colours[row].trimmed();
+    }
+    QStringList sizeMessages;
+    s.sizethree = sizesText(e.sizes, e.stage.sizethree, sizeMessages);
+    s.firsttext = e.mainTitle;
+    s.secondtext = e.subtitle;
+    s.background = e.background.text();
+    const auto looks = phaseLookFields(s);
+    for (int phase = 0; phase < 7; ++phase)
+        *looks[phase] = e.phaseLooks[phase].text();
+
     const double alertSeconds = vbVal(e.alertDuration.trimmed());
     s.tixingtime = qint16(qBound(0, vbValInt(e.alertDuration.trimmed()), 30));
 
@@ -266,7 +341,7 @@ AppliedStage stageFromEntries(const SettingsEntries& e)
         {QStringLiteral("报警3"), seconds(s.Time_three), s.alarmEnabled(3)},
         {QStringLiteral("读秒"), seconds(s.Time_four), s.finalSecondsEnabled()},
     }};
-    applied.messages = alertPointMessages(checked, alertSeconds);
+    applied.messages = sizeMessages + alertPointMessages(checked, alertSeconds);
     return applied;
 }
 

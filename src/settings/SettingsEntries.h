@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/Encodings.h"
 #include "core/StageSettings.h"
 
 #include <QString>
@@ -47,9 +48,18 @@ struct SettingsEntries
     QString logoWidth, logoHeight, delaySeconds;  // `Text4`(7), (8), (9)
     bool simpleMode = false;                      // `Check5`, the per-user value `simple`
 
-    // The stage the dialog was filled from: the fields no page of the dialog
-    // edits yet (fonts, colours, sizes, backgrounds …) go through apply as
-    // they are here.
+    // Appearance page, one entry per row (main title, subtitle, clock, date
+    // line, prompt, dynamic text): `Combo6`, `Combo7` (the size as typed) and
+    // the colour of the swatch `Text3` as a stored colour's decimal text.
+    std::array<QString, 6> fonts, sizes, colours;
+    QString mainTitle, subtitle;  // `Text3`(6), (7)
+    BackgroundSetting background; // `Text5`(14): colour and picture name
+    // Precise settings: per phase the clock colour `Text5`(p) and the
+    // background `Text5`(p + 7) with its picture.
+    std::array<PhaseLook, 7> phaseLooks;
+
+    // The stage the dialog was filled from: what no page edits (the stage's
+    // identity, the dynamic text) goes through apply as it is here.
     StageSettings stage;
 };
 

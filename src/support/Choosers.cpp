@@ -79,6 +79,15 @@ std::optional<QColor> Choosers::chooseColour(const QColor& initial, QWidget* par
     return colour;
 }
 
+std::optional<QColor> Choosers::chooseSwatchColour(QWidget* parent)
+{
+    // The custom colours are shared by every colour chooser of the program;
+    // a swatch never shows what another chooser left there.
+    for (int i = 0; i < QColorDialog::customCount(); ++i)
+        QColorDialog::setCustomColor(i, Qt::black);
+    return chooseColour(Qt::black, parent);
+}
+
 QString Choosers::chooseSaveFile(const QString& title, const QString& initialPath, const QStringList& filters,
                                  QString* filter, QWidget* parent)
 {

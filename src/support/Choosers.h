@@ -29,6 +29,10 @@ public:
     // A colour; nothing when the operator cancels.
     static std::optional<QColor> chooseColour(const QColor& initial, QWidget* parent = nullptr);
 
+    // The colour of a swatch: the chooser opens on no colour of the
+    // swatch's, with its sixteen custom colours all black every time.
+    static std::optional<QColor> chooseSwatchColour(QWidget* parent = nullptr);
+
     // A file to save to, asked with `filters` ("描述 (*.ext)"), starting at
     // `initialPath`; an existing file is only taken once the operator agreed
     // to replace it. Empty when cancelled; `filter` receives the chosen filter.

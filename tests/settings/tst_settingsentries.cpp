@@ -1,3 +1,4 @@
+#include "DataRows.h"
 #include "TestSupport.h"
 #include "settings/SettingsEntries.h"
 #include "storage/ProfileFile.h"
@@ -17,6 +18,9 @@ private Q_SLOTS:
     void alertPointChecks();
     void applyBuildsTheStage();
     void garbageFillsDefaults();
+    void appearanceInStageEncodings();
+    void typedSizes_data();
+    void typedSizes();
 };
 
 namespace {
@@ -27,8 +31,7 @@ const QString kSpacing = QStringLiteral("间隔\r\r要超【系统→提醒持�
 // `points` seconds (-1: off), with an alert duration of `duration`.
 SettingsEntries entriesOf(int total, const QList<int>& points, const QString& duration)
 {
-    SettingsEntries e;
-    e.stage = StageSettings::defaults(QDate(2026, 12, 7));
+    SettingsEntries e = withStage(SettingsEntries(), StageSettings::defaults(QDate(2026, 12, 7)));
     e.checkone = QStringLiteral("0000000");
     e.checktwo = QString(21, QLatin1Char('0'));
     e.checkthree = QStringLiteral("000000");
@@ -168,6 +171,59 @@ often=1
     QCOMPARE(simple.checkone, QStringLiteral("0001001"));
     QCOMPARE(simple.checkfour.left(3), QStringLiteral("011"));
     QCOMPARE(simple.delaySeconds, QStringLiteral("2"));
+}
+
+void TestSettingsEntries::appearanceInStageEncodings()
+{
+    StageSettings stored = StageSettings::defaults(QDate(2026, 12, 7));
+    stored.highsetfour = QStringLiteral("0\\65535\\");
+    SettingsEntries e = withStage(SettingsEntries(), stored);
+    QCOMPARE(e.sizes[2], QStringLiteral("150"));
+    QCOMPARE(e.phaseLooks[4].backColour, QStringLiteral("65535"));
+    QCOMPARE(e.background.colour, QStringLiteral("-2147483643"));
+    e.fonts[1] = QStringLiteral("黑体");
+    e.sizes[2] = QStringLiteral("300");
+    e.sizes[5] = QString(); // left empty: the stored size stays
+    e.colours[0] = QStringLiteral("255");
+    e.mainTitle = QStringLiteral("O'Brien \"年会\"");
+    e.background = {QStringLiteral("-2147483640"), QStringLiteral("台 1.jpg")};
+    e.phaseLooks[6] = {QStringLiteral("255"), QStringLiteral("0"), QString()};
+    const AppliedStage applied = stageFromEntries(e);
+    QVERIFY2(applied.accepted(), qPrintable(applied.messages.join(QLatin1Char('\n'))));
+    const StageSettings& s = applied.stage;
+    QCOMPARE(s.secondfont, QStringLiteral("黑体"));
+    QCOMPARE(s.sizethree, QStringLiteral("90/80/300/100/30/30/"));
+    QCOMPARE(s.firstcolour, QStringLiteral("255"));
+    QCOMPARE(s.firsttext, e.mainTitle);
+    QCOMPARE(s.background, QStringLiteral("-2147483640\\台 1.jpg"));
+    QCOMPARE(s.highsetend, QStringLiteral("255\\0\\"));
+    QCOMPARE(s.highsetfour, QStringLiteral("0\\65535\\"));
+    QCOMPARE(s.highsetstart, stored.highsetstart);
+}
+
+void TestSettingsEntries::typedSizes_data()
+{
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("accepted");
+    addTestRow("outside the list", QStringLiteral("233"), true);
+    addTestRow("smallest", QStringLiteral("8"), true);
+    addTestRow("zero", QStringLiteral("0"), false);
+    addTestRow("absurd", QStringLiteral("99999"), false);
+    addTestRow("not digits", QStringLiteral("12a"), false);
+}
+
+void TestSettingsEntries::typedSizes()
+{
+    QFETCH(QString, typed);
+    QFETCH(bool, accepted);
+    SettingsEntries e = entriesOf(120, {60, 30}, "5");
+    e.sizes[0] = typed;
+    const AppliedStage applied = stageFromEntries(e);
+    QCOMPARE(applied.accepted(), accepted);
+    if (accepted)
+        QCOMPARE(fontSize(applied.stage.sizethree, SizeField::MainTitle), typed.toInt());
+    else
+        QCOMPARE(applied.messages.value(0), QStringLiteral("主标题的字号要在8到1000之间，请修改"));
 }
 
 QTEST_GUILESS_MAIN(TestSettingsEntries)

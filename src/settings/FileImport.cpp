@@ -112,10 +112,13 @@ ImportOutcome importFile(const QString& chosenPath, const QString& folder, Impor
     const QString partial = targetPath + QStringLiteral(".part");
     QFile::remove(partial);
     QFile source(chosenPath);
-    if (!source.copy(partial) || !QFile::rename(partial, targetPath)) {
+    QFile copied(partial);
+    if (!source.copy(partial) || !copied.rename(targetPath)) {
+        // The reason is the copy's, or the rename's when the copy was made.
+        const QString why = source.error() != QFileDevice::NoError ? source.errorString() : copied.errorString();
         QFile::remove(partial);
-        return refused(QStringLiteral("无法将“%1”复制到文件夹“%2”：%3")
-                           .arg(shown, QDir::toNativeSeparators(folder), source.errorString()));
+        return refused(
+            QStringLiteral("无法将“%1”复制到文件夹“%2”：%3").arg(shown, QDir::toNativeSeparators(folder), why));
     }
     return {ImportOutcome::Result::Imported, name, QString()};
 }

@@ -119,7 +119,7 @@ void TestSettingsEntries::applyBuildsTheStage()
     QCOMPARE(s.textend.size(), 10000);
     QCOMPARE(s.musicend, QStringLiteral("O'Brien.wav"));
     QCOMPARE(s.tixingtime, qint16(5));
-    QCOMPARE(s.firstfont, e.stage.firstfont); // what no page edits goes through
+    QCOMPARE(s.firstfont, e.stage.firstfont); // an untouched font comes back as it was
 
     // Long-term timing takes the date boxes, clamped to a real day.
     e.checkone[6] = QLatin1Char('1');

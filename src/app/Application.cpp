@@ -3,6 +3,7 @@
 #include "app/StageMenuList.h"
 #include "core/CurrentStage.h"
 #include "core/ProgramFolder.h"
+#include "display/ClockAdjuster.h"
 #include "display/ClockWindow.h"
 #include "display/ExtendedScreen.h"
 #include "display/FirstRunFit.h"
@@ -316,7 +317,23 @@ void Application::openSettings()
     hooks.autoCycleChanged = [this](bool on) {
         m_stores->profile().write(QStringLiteral("Marquee"), QStringLiteral("checkcycle"),
                                   on ? QStringLiteral("1") : QStringLiteral("0"));
+        // Cycling goes on from the checked stage, chosen again; a run under
+        // way is not ended for a switch in the settings.
+        const int checked = m_stageList->checkedIndex();
+        const RunStatus status = m_engine->status();
+        if (checked >= 0 && status != RunStatus::Running && status != RunStatus::Paused)
+            chooseStage(checked);
     };
+    hooks.previewSound = [this](const QString& name) {
+        if (!m_previewSound.isEmpty())
+            m_sound->StopSoundFile(m_previewSound);
+        m_previewSound = name.isEmpty() ? QString() : ProgramFolder::sound(name);
+        if (!m_previewSound.isEmpty())
+            m_sound->PlaySoundFile(m_previewSound);
+    };
+    if (!m_adjuster)
+        m_adjuster = std::make_unique<ClockAdjuster>(*m_clockWindow);
+    hooks.screen = m_adjuster.get();
     hooks.simpleModeChanged = [this](bool on) {
         m_stores->registry().setNumber(QLatin1String(RegistryValue::simple), on ? 1 : 0);
     };
@@ -488,6 +505,7 @@ void Application::shutdown()
         m_records->waitUntilStored(1000);
     m_engine.reset();
     m_stageList.reset();
+    m_adjuster.reset();
     m_clockWindow.reset();
     m_menuHost.reset();
     m_records.reset();

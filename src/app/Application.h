@@ -23,6 +23,7 @@ struct SettingsEntries;
 class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
+class ClockAdjuster;
 class TimeSource;
 class TrayIcon;
 class TimingRecordWriter;
@@ -102,6 +103,7 @@ private:
     std::unique_ptr<TimingRecordWriter> m_records;
     std::unique_ptr<MenuHost> m_menuHost;
     std::unique_ptr<ClockWindow> m_clockWindow;
+    std::unique_ptr<ClockAdjuster> m_adjuster; // the settings dialog's hands on the clock window
     std::unique_ptr<StageMenuList> m_stageList;
     std::unique_ptr<RunEngine> m_engine;
     std::unique_ptr<ScreenAwake> m_screenAwake;
@@ -109,7 +111,8 @@ private:
     std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
     std::unique_ptr<HotkeyControl> m_hotkeyControl;
     std::unique_ptr<TrayIcon> m_tray;
-    QString m_bigClock; // the profile's colckbigtext as read at the start
+    QString m_previewSound; // the sound the settings dialog plays to listen to
+    QString m_bigClock;     // the profile's colckbigtext as read at the start
     QPointer<SettingsDialog> m_settings;
     QPointer<RecordsWindow> m_recordsWindow;
     bool m_exiting = false;

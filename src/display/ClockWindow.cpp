@@ -12,6 +12,7 @@
 #include "display/MenuHost.h"
 #include "display/ScreenFollower.h"
 #include "display/TextLines.h"
+#include "storage/ElementPositionStore.h"
 #include "storage/ProgramStores.h"
 #include "timing/TimeText.h"
 
@@ -330,6 +331,33 @@ void ClockWindow::placeElement(int element)
     const QPoint twips = melvanta::placeElement(element, m_stored[element], scale.toTwips(widget->size()),
                                                 m_screenTwips, alwaysCentred, m_defaultTops[element]);
     widget->move(scale.toPixels(twips));
+}
+
+void ClockWindow::storeElementPlace(int element)
+{
+    const QWidget* widget = elementWidget(element);
+    if (!widget)
+        return;
+    const TwipsScale scale = twipsScale();
+    const int left = qRound(widget->x() * scale.perPixelX());
+    const int top = qRound(widget->y() * scale.perPixelY());
+    SaveElementPosition(element, left, top, m_stores.profile().filePath(), m_stores.registry());
+    keepStoredPosition(element, {double(left), double(top)});
+}
+
+void ClockWindow::showPlaceholder(int line)
+{
+    m_text->showPlaceholder(line);
+}
+
+void ClockWindow::hidePlaceholders()
+{
+    m_text->hidePlaceholders();
+}
+
+void ClockWindow::previewLineSize(int line, int points)
+{
+    m_text->previewSize(line, points);
 }
 
 TwipsScale ClockWindow::twipsScale() const

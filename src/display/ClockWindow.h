@@ -128,6 +128,16 @@ public:
     // Where later layout passes put `element` until the stored places are read again.
     void keepStoredPosition(int element, const StoredPosition& place) { m_stored.at(element) = place; }
 
+    // Stores where `element` stands now, as a drag with the mouse does, and
+    // keeps it there in later layout passes.
+    void storeElementPlace(int element);
+    // For the adjustment tool of the settings dialog: text line `line`
+    // shows its name when it is empty, the names go again, a line is drawn
+    // at another size until the stage is applied again.
+    void showPlaceholder(int line);
+    void hidePlaceholders();
+    void previewLineSize(int line, int points);
+
     // The element the element menu acts on (ElementMenuTarget numbering),
     // -1 before any element was pressed.
     int menuTarget() const { return m_menuTarget; }

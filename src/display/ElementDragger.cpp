@@ -2,8 +2,6 @@
 
 #include "display/ClockWindow.h"
 #include "display/ColourMapping.h"
-#include "storage/ElementPositionStore.h"
-#include "storage/ProgramStores.h"
 
 #include <QFrame>
 #include <QGuiApplication>
@@ -98,7 +96,7 @@ bool ElementDragger::elementDragged(int element, QMouseEvent* event)
     widget->move(widget->pos() + at - m_dragAnchor);
     // The logo is stored once it is let go.
     if (element != kLogoElement)
-        storePlace(element);
+        m_window.storeElementPlace(element);
     return true;
 }
 
@@ -112,20 +110,8 @@ void ElementDragger::elementReleased(int element, QMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
     if (element == kLogoElement && m_window.isAdjusting() && m_dragElement == kLogoElement)
-        storePlace(kLogoElement);
+        m_window.storeElementPlace(kLogoElement);
     m_dragElement = -1;
-}
-
-void ElementDragger::storePlace(int element)
-{
-    const QWidget* widget = m_window.elementWidget(element);
-    const TwipsScale scale = m_window.twipsScale();
-    const int left = qRound(widget->x() * scale.perPixelX());
-    const int top = qRound(widget->y() * scale.perPixelY());
-    ProgramStores& stores = m_window.stores();
-    SaveElementPosition(element, left, top, stores.profile().filePath(), stores.registry());
-    // Later placements of this element keep it where it was put.
-    m_window.keepStoredPosition(element, {double(left), double(top)});
 }
 
 void ElementDragger::setBoxFramed(int element, bool framed)

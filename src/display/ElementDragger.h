@@ -34,7 +34,6 @@ private:
     bool elementPressed(int element, QMouseEvent* event);
     bool elementDragged(int element, QMouseEvent* event);
     void elementReleased(int element, QMouseEvent* event);
-    void storePlace(int element);
     void setBoxFramed(int element, bool framed);
     void setButtonHighlighted(int index, bool on);
 

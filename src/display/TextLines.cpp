@@ -224,30 +224,56 @@ void TextLines::setAdjusting(bool on)
 void TextLines::showPlaceholders(bool on)
 {
     for (int index = 0; index < 5; ++index) {
-        QLabel* label = m_lines[index];
-        QWidget* shown = box(index);
-        if (!on) {
-            if (label->text() == placeholder(index)) {
-                label->clear();
-                label->setAccessibleName(QString());
-                shown->hide();
-            }
-            continue;
-        }
-        // The date line exists only in long-term timing.
-        if (!label->text().isEmpty() || (index == kDateLineElement && !stage().longTerm()))
-            continue;
-        label->setText(placeholder(index));
-        label->setAccessibleName(label->text());
-        fitBox(index);
-        if (index == kDynamicTextElement) {
-            m_marquee->centreText();
-            m_marquee->placeText();
-        }
-        m_place(index);
-        shown->show();
-        refresh(index);
+        if (on)
+            showPlaceholder(index);
+        else
+            hidePlaceholder(index);
     }
+}
+
+void TextLines::showPlaceholder(int index)
+{
+    QLabel* label = m_lines[index];
+    // The date line exists only in long-term timing.
+    if (!label->text().isEmpty() || (index == kDateLineElement && !stage().longTerm()))
+        return;
+    label->setText(placeholder(index));
+    label->setAccessibleName(label->text());
+    fitBox(index);
+    if (index == kDynamicTextElement) {
+        m_marquee->centreText();
+        m_marquee->placeText();
+    }
+    m_place(index);
+    box(index)->show();
+    refresh(index);
+}
+
+void TextLines::hidePlaceholder(int index)
+{
+    QLabel* label = m_lines[index];
+    if (label->text() != placeholder(index))
+        return;
+    label->clear();
+    label->setAccessibleName(QString());
+    box(index)->hide();
+}
+
+void TextLines::hidePlaceholders()
+{
+    // The adjust mode of the window keeps them.
+    if (!m_adjusting)
+        showPlaceholders(false);
+}
+
+void TextLines::previewSize(int index, int points)
+{
+    QLabel* label = m_lines[index];
+    QFont font = label->font();
+    font.setPointSize(points);
+    label->setFont(font);
+    fitBox(index);
+    m_place(index);
 }
 
 } // namespace melvanta

@@ -56,10 +56,18 @@ public:
     void fitBox(int index);
     // Empty lines show their names while adjusting.
     void setAdjusting(bool on);
+    // An empty line shows its name so that it can be found; for the
+    // adjustment tool of the settings dialog, line by line.
+    void showPlaceholder(int index);
+    // The names shown for adjusting go again, unless the window is adjusting.
+    void hidePlaceholders();
+    // Redraws a line at `points` without changing the stage.
+    void previewSize(int index, int points);
 
 private:
     const StageSettings& stage() const;
     void showPlaceholders(bool on);
+    void hidePlaceholder(int index);
 
     const CurrentStage& m_stage;
     std::function<void(int)> m_place;

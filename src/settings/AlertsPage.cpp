@@ -1,6 +1,7 @@
 #include "settings/AlertsPage.h"
 
 #include "core/AlertPhase.h"
+#include "settings/FileImporter.h"
 #include "settings/SettingsEntries.h"
 
 #include <QCheckBox>
@@ -8,6 +9,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSignalBlocker>
 
 namespace melvanta {
@@ -49,7 +51,9 @@ AlertsPage::AlertsPage(QWidget* parent) : QWidget(parent)
     const QStringList phases = phaseNames();
     for (int phase = 0; phase < kAlertPhaseCount; ++phase) {
         const QString name = phases.at(phase);
-        grid->addWidget(new QLabel(name, this), phase, 0);
+        phaseLabels[phase] = new QLabel(name, this);
+        phaseLabels[phase]->setObjectName(QStringLiteral("Label2_") + QString::number(phase));
+        grid->addWidget(phaseLabels[phase], phase, 0);
         const int flash = switchIndex(PhaseEffect::Flash, phase);
         const int sound = switchIndex(PhaseEffect::PlaySound, phase);
         const int text = switchIndex(PhaseEffect::ShowText, phase);
@@ -58,21 +62,39 @@ AlertsPage::AlertsPage(QWidget* parent) : QWidget(parent)
         switches[text] = switchBox(text, "提示文字", name, this);
         texts[7 + phase] = textBox(7 + phase, name + QStringLiteral(" 声音文件"), this);
         texts[phase] = textBox(phase, name + QStringLiteral(" 提示文字"), this);
+        soundImports[phase] = new QPushButton(QStringLiteral("..."), this);
+        soundImports[phase]->setObjectName(QStringLiteral("Command2_") + QString::number(7 + phase));
+        soundImports[phase]->setAccessibleName(QStringLiteral("导入声音 ") + name);
+        soundImports[phase]->setAutoDefault(false);
+        soundImports[phase]->setFixedWidth(32);
+        connect(soundImports[phase], &QPushButton::clicked, this, [this, phase] {
+            if (const auto sound = askAndImport(ImportTarget::Sound, this)) {
+                texts[7 + phase]->setText(*sound);
+                texts[7 + phase]->setCursorPosition(0);
+            }
+        });
         grid->addWidget(switches[flash], phase, 1);
         grid->addWidget(switches[sound], phase, 2);
         grid->addWidget(texts[7 + phase], phase, 3);
-        grid->addWidget(switches[text], phase, 4);
-        grid->addWidget(texts[phase], phase, 5);
+        grid->addWidget(soundImports[phase], phase, 4);
+        grid->addWidget(switches[text], phase, 5);
+        grid->addWidget(texts[phase], phase, 6);
     }
     auto* previewCaption = new QLabel(QStringLiteral("试听"), this);
     previewCombo = new QComboBox(this);
     previewCombo->setObjectName(QStringLiteral("Combo8"));
     previewCombo->setAccessibleName(QStringLiteral("试听"));
     previewCaption->setBuddy(previewCombo);
+    fillPreviewList();
+    connect(previewCombo, &QComboBox::activated, this, [this](int index) {
+        const int phase = previewPhase(index);
+        if (phase >= 0)
+            Q_EMIT previewRequested(phase);
+    });
     grid->addWidget(previewCaption, kAlertPhaseCount, 0);
     grid->addWidget(previewCombo, kAlertPhaseCount, 1, 1, 2);
     grid->setColumnStretch(3, 1);
-    grid->setColumnStretch(5, 2);
+    grid->setColumnStretch(6, 2);
     grid->setRowStretch(kAlertPhaseCount + 1, 1);
 }
 
@@ -87,9 +109,32 @@ void AlertsPage::fill(const SettingsEntries& entries)
         texts[i]->setText(entries.phaseTexts[i]);
         texts[i]->setCursorPosition(0);
     }
+}
+
+void AlertsPage::setSimpleMode(bool on)
+{
+    m_simple = on;
+    fillPreviewList();
+}
+
+int AlertsPage::previewPhase(int index) const
+{
+    static constexpr int kSimplePhases[] = {0, 3, 5, 6};
+    if (!m_simple)
+        return index >= 0 && index < kAlertPhaseCount ? index : -1;
+    return index >= 0 && index < 4 ? kSimplePhases[index] : -1;
+}
+
+void AlertsPage::fillPreviewList()
+{
     const QSignalBlocker blocker(previewCombo);
     previewCombo->clear();
-    previewCombo->addItems(phaseNames());
+    if (m_simple)
+        previewCombo->addItems(
+            {QStringLiteral("开始"), QStringLiteral("报警1"), QStringLiteral("超时"), QStringLiteral("结束")});
+    else
+        previewCombo->addItems(phaseNames());
+    previewCombo->setCurrentIndex(-1);
 }
 
 void AlertsPage::collect(SettingsEntries& entries) const

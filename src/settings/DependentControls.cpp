@@ -77,14 +77,16 @@ void DependentControls::overtimeSwitchRule()
 {
     QCheckBox* overtime = m_timing.switches[5];
     const bool enabled = overtime->isEnabled();
+    // Simple mode has no overtime row.
+    const bool shown = enabled && !m_system.simpleMode->isChecked();
     QWidget* const row[] = {m_timing.timeBoxes[12], m_timing.timeSpins[12], m_timing.timeBoxes[13],
                             m_timing.timeSpins[13], m_timing.overtimeSecondLabel};
     for (QWidget* w : row) {
         w->setEnabled(enabled);
-        w->setVisible(enabled);
+        w->setVisible(shown);
     }
-    m_timing.overtimeMinuteLabel->setVisible(enabled);
-    overtime->setVisible(enabled);
+    m_timing.overtimeMinuteLabel->setVisible(shown);
+    overtime->setVisible(shown);
 }
 
 void DependentControls::longTermRule()

@@ -1,8 +1,12 @@
 #include "settings/SettingsDialog.h"
 
 #include "support/DialogButton.h"
+#include "settings/AdjustmentPanel.h"
 #include "settings/AlertsPage.h"
+#include "settings/AppearancePage.h"
 #include "settings/DependentControls.h"
+#include "settings/PrecisePage.h"
+#include "settings/SimpleModeView.h"
 #include "settings/StagePanel.h"
 #include "settings/SystemPage.h"
 #include "settings/TimingPage.h"
@@ -11,8 +15,9 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -41,14 +46,21 @@ SettingsDialog::SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWid
     m_system = new SystemPage(m_tabs);
     m_tabs->addTab(m_timing, QStringLiteral("计时"));
     m_tabs->addTab(m_alerts, QStringLiteral("提醒"));
-    m_tabs->addTab(
-        placeholderPage(QStringLiteral("Picture3"), QStringLiteral("界面"),
-                        QStringLiteral("此页将用于设置各显示元素的字体、字号、颜色与文字，以及背景颜色和背景图片。")),
-        QStringLiteral("界面"));
+    m_appearance = new AppearancePage(m_tabs);
+    m_precise = new PrecisePage(m_tabs);
+    m_tabs->addTab(m_appearance, QStringLiteral("界面"));
     m_tabs->addTab(m_system, QStringLiteral("系统"));
-    m_tabs->addTab(placeholderPage(QStringLiteral("Picture5"), QStringLiteral("精准设置"),
-                                   QStringLiteral("此页将用于设置每个提醒阶段的时钟颜色、背景颜色和背景图片。")),
-                   QStringLiteral("精准设置"));
+    const int preciseTab = m_tabs->addTab(m_precise, QStringLiteral("精准设置"));
+    m_simpleView =
+        std::make_unique<SimpleModeView>(*m_tabs, preciseTab, *m_timing, *m_alerts, *m_appearance, *m_system);
+
+    m_appearance->adjustment->setScreen(m_hooks.screen);
+    m_appearance->adjustment->setEndText([this] { return m_alerts->texts[6]->text(); });
+    connect(m_alerts, &AlertsPage::previewRequested, this, [this](int phase) {
+        if (m_hooks.previewSound)
+            m_hooks.previewSound(m_alerts->texts[7 + phase]->text().trimmed());
+    });
+    connect(m_timing->switches[6], &QCheckBox::toggled, m_appearance, &AppearancePage::setDateLineEnabled);
 
     m_apply = dialogButton("Command1", "应用", this);
     m_close = dialogButton("Command3", "关闭", this);
@@ -87,6 +99,7 @@ SettingsDialog::SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWid
     layout->addLayout(buttons);
 
     m_rules = new DependentControls(*m_timing, *m_system, m_working, this);
+    connect(m_timing->switches[6], &QCheckBox::toggled, this, &SettingsDialog::showWeekdaySwitch);
     connect(m_system->autoCycle, &QCheckBox::toggled, this, [this](bool on) {
         if (m_hooks.autoCycleChanged)
             m_hooks.autoCycleChanged(on);
@@ -94,28 +107,32 @@ SettingsDialog::SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWid
     connect(m_system->simpleMode, &QCheckBox::toggled, this, [this](bool on) {
         if (m_hooks.simpleModeChanged)
             m_hooks.simpleModeChanged(on);
-        m_rules->overtimeActionRule();
+        showSimpleMode(on);
     });
     fillsettings(entries);
 }
 
 SettingsDialog::~SettingsDialog() = default;
 
-QWidget* SettingsDialog::placeholderPage(const QString& objectName, const QString& caption, const QString& holds)
+void SettingsDialog::showSimpleMode(bool on)
 {
-    auto* page = new QWidget(m_tabs);
-    page->setObjectName(objectName);
-    auto* layout = new QVBoxLayout(page);
-    auto* title = new QLabel(caption, page);
-    QFont font = title->font();
-    font.setBold(true);
-    title->setFont(font);
-    auto* line = new QLabel(holds, page);
-    line->setWordWrap(true);
-    layout->addWidget(title);
-    layout->addWidget(line);
-    layout->addStretch();
-    return page;
+    m_simpleView->show(on);
+    // The rules then show what the stage's switches call for, as far as simple mode lets them.
+    m_rules->overtimeActionRule();
+}
+
+void SettingsDialog::showWeekdaySwitch()
+{
+    // The long-term rule decides the weekday switch in the working entries.
+    QCheckBox* weekday = m_appearance->switches[1];
+    const QSignalBlocker blocker(weekday);
+    weekday->setChecked(m_working.checkthree.at(1) == QLatin1Char('1'));
+}
+
+void SettingsDialog::hideEvent(QHideEvent* event)
+{
+    m_appearance->adjustment->finish();
+    QDialog::hideEvent(event);
 }
 
 void SettingsDialog::fillsettings(const SettingsEntries& entries)
@@ -124,7 +141,12 @@ void SettingsDialog::fillsettings(const SettingsEntries& entries)
     m_timing->fill(entries);
     m_alerts->fill(entries);
     m_system->fill(entries);
+    m_appearance->fill(entries);
+    m_precise->fill(entries);
     m_rules->settle();
+    showWeekdaySwitch();
+    m_appearance->setDateLineEnabled(m_timing->switches[6]->isChecked());
+    showSimpleMode(entries.simpleMode);
 }
 
 SettingsEntries SettingsDialog::entries() const
@@ -133,6 +155,11 @@ SettingsEntries SettingsDialog::entries() const
     m_timing->collect(e);
     m_alerts->collect(e);
     m_system->collect(e);
+    m_appearance->collect(e);
+    m_precise->collect(e);
+    // What simple mode hides takes its fixed values before any check runs.
+    if (e.simpleMode)
+        applySimpleModeValues(e);
     // A box left empty keeps the value it was filled with.
     if (e.marqueeWidth.isEmpty())
         e.marqueeWidth = m_working.marqueeWidth;

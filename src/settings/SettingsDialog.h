@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QPushButton;
@@ -12,7 +13,11 @@ class QTabWidget;
 
 namespace melvanta {
 
+class AdjustableScreen;
 class AlertsPage;
+class AppearancePage;
+class PrecisePage;
+class SimpleModeView;
 class StagePanel;
 class DependentControls;
 class SystemPage;
@@ -38,6 +43,10 @@ public:
         QString databasePath;
         std::function<StageSettings()> storedStage;
         std::function<void()> stagesChanged;
+        // Plays a sound of the "sounds" folder to listen to, after stopping the one before.
+        std::function<void(const QString&)> previewSound;
+        // What the adjustment tool moves on the clock window; none without a window.
+        AdjustableScreen* screen = nullptr;
     };
 
     SettingsDialog(const SettingsEntries& entries, Hooks hooks, QWidget* parent = nullptr);
@@ -53,12 +62,19 @@ public:
     TimingPage* timingPage() const { return m_timing; }
     AlertsPage* alertsPage() const { return m_alerts; }
     SystemPage* systemPage() const { return m_system; }
+    AppearancePage* appearancePage() const { return m_appearance; }
+    PrecisePage* precisePage() const { return m_precise; }
     QTabWidget* tabs() const { return m_tabs; }
     StagePanel* stagePanel() const { return m_stages; }
     QCheckBox* stagePanelSwitch() const { return m_stagesSwitch; }
 
+protected:
+    // Whichever way the dialog goes, what the adjustment tool showed goes with it.
+    void hideEvent(QHideEvent* event) override;
+
 private:
-    QWidget* placeholderPage(const QString& objectName, const QString& caption, const QString& holds);
+    void showSimpleMode(bool on);
+    void showWeekdaySwitch();
 
     Hooks m_hooks;
     SettingsEntries m_working;
@@ -66,6 +82,9 @@ private:
     TimingPage* m_timing = nullptr;
     AlertsPage* m_alerts = nullptr;
     SystemPage* m_system = nullptr;
+    AppearancePage* m_appearance = nullptr;
+    PrecisePage* m_precise = nullptr;
+    std::unique_ptr<SimpleModeView> m_simpleView;
     DependentControls* m_rules = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_close = nullptr;

@@ -253,6 +253,11 @@ void applySimpleModeValues(SettingsEntries& entries)
     entries.checkfour = withSwitch(entries.checkfour, 2, true);
     entries.checkfour = withSwitch(entries.checkfour, 3, true);
     entries.delaySeconds = QStringLiteral("2");
+    // The display switches it hides: one plain look for every phase, no
+    // weekday and no dynamic text, the titles centred.
+    const bool display[] = {false, false, false, true, true};
+    for (int position = 1; position <= 5; ++position)
+        entries.checkthree = withSwitch(entries.checkthree, position, display[position - 1]);
 }
 
 QStringList alertPointMessages(const std::array<AlertPoint, 5>& points, double alertSeconds)

@@ -87,8 +87,12 @@ SettingsEntries withStage(const SettingsEntries& entries, const StageSettings& s
 // sizes, in either, reads as "80/50/100/50/30/30/".
 StageSettings withStoredDateLine(StageSettings loaded, const StageSettings& stored);
 
-// Gives the switches hidden in simple mode their fixed values: showing the
-// overtime clock off, the end text on, restart after a delay on, delay "2".
+// Gives the switches hidden in simple mode their fixed values: the timing
+// page's continuous reminder, alarms 1 and 2, final seconds and overtime
+// limit off; showing the overtime clock off, the end text on, restart after
+// a delay on, delay "2"; per-phase looks, weekday and dynamic text off, both
+// titles centred. The alert switches of the hidden phases keep their values:
+// the overtime phase still comes when the time runs over.
 void applySimpleModeValues(SettingsEntries& entries);
 
 // One alert point of the checks that apply and the stage save run.

@@ -1,5 +1,6 @@
 #include "settings/SystemPage.h"
 
+#include "settings/FileImporter.h"
 #include "settings/HotkeyCaptureBox.h"
 #include "settings/NumberBox.h"
 #include "settings/SettingsEntries.h"
@@ -66,9 +67,11 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     auto* timeUpGrid = new QGridLayout(timeUp);
     alertDuration = numberBox(4, "提醒持续", timeUp);
     alertDuration->setRule(systemRule(SystemBox::AlertDuration));
-    timeUpGrid->addWidget(caption("提醒持续", alertDuration, timeUp), 0, 0);
+    alertDurationCaption = caption("提醒持续", alertDuration, timeUp);
+    timeUpGrid->addWidget(alertDurationCaption, 0, 0);
     timeUpGrid->addWidget(alertDuration, 0, 1);
-    timeUpGrid->addWidget(new QLabel(QStringLiteral("秒"), timeUp), 0, 2);
+    alertDurationUnit = new QLabel(QStringLiteral("秒"), timeUp);
+    timeUpGrid->addWidget(alertDurationUnit, 0, 2);
     switches[0] = check(QStringLiteral("Check4_0"), "显示超时时钟", timeUp);
     switches[1] = check(QStringLiteral("Check4_1"), "时间到，时钟显示提示文字", timeUp);
     switches[2] = check(QStringLiteral("Check4_2"), "延时(秒)", timeUp);
@@ -88,16 +91,21 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     timeUpGrid->addWidget(delayAction, 3, 2, 1, 2);
     page->addWidget(timeUp, 0, 0);
 
-    auto* logo = new QGroupBox(QStringLiteral("LOGO图片"), this);
+    auto* logo = logoGroup = new QGroupBox(QStringLiteral("LOGO图片"), this);
     auto* logoGrid = new QGridLayout(logo);
     logoPicture = new QLineEdit(logo);
     logoPicture->setObjectName(QStringLiteral("Text4_3"));
     logoPicture->setAccessibleName(QStringLiteral("LOGO图片"));
     logoChoose = new QPushButton(QStringLiteral("选择"), logo);
     logoChoose->setObjectName(QStringLiteral("Command4"));
+    logoChoose->setAccessibleName(QStringLiteral("导入LOGO"));
     logoChoose->setAutoDefault(false);
-    // Choosing a picture file comes with the picture imports.
-    logoChoose->setEnabled(false);
+    connect(logoChoose, &QPushButton::clicked, this, [this] {
+        if (const auto picture = askAndImport(ImportTarget::Logo, this)) {
+            logoPicture->setText(*picture);
+            logoPicture->setCursorPosition(0);
+        }
+    });
     logoGrid->addWidget(logoPicture, 0, 0, 1, 4);
     logoGrid->addWidget(logoChoose, 0, 4);
     switches[3] = check(QStringLiteral("Check4_3"), "自定义", logo);
@@ -135,7 +143,7 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     keyGrid->addWidget(stageKeyAlt, 3, 2);
     page->addWidget(keys, 0, 1);
 
-    auto* marquee = new QGroupBox(QStringLiteral("动态文本"), this);
+    auto* marquee = marqueeGroup = new QGroupBox(QStringLiteral("动态文本"), this);
     auto* marqueeGrid = new QGridLayout(marquee);
     marqueeMode = new QComboBox(marquee);
     marqueeMode->setObjectName(QStringLiteral("Combo4"));
@@ -149,11 +157,12 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     marqueeGrid->addWidget(marqueeWidth, 1, 1);
     marqueeGrid->addWidget(caption("滚动速度", marqueeSpeed, marquee), 2, 0);
     marqueeGrid->addWidget(marqueeSpeed, 2, 1);
-    autoCycle = check(QStringLiteral("Check8"), "自动循环", marquee);
-    marqueeGrid->addWidget(autoCycle, 3, 0, 1, 2);
     page->addWidget(marquee, 1, 1);
 
+    // Both stay in simple mode, which hides the groups above them.
+    autoCycle = check(QStringLiteral("Check8"), "自动循环", this);
     simpleMode = check(QStringLiteral("Check5"), "精简模式", this);
+    page->addWidget(autoCycle, 2, 1);
     page->addWidget(simpleMode, 2, 0);
     page->setRowStretch(3, 1);
 }

@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -33,17 +34,21 @@ public:
     // `Check4`(0) … (3).
     std::array<QCheckBox*, 4> switches{};
     NumberBox* alertDuration = nullptr; // `Text4_4`
-    NumberBox* delay = nullptr;         // `Text4_9`
-    SpinButtons* delaySpin = nullptr;   // `VScrol4_9`
-    QLabel* delayAction = nullptr;      // `Label4_15`: "进入下一阶段" or "复位"
-    QLineEdit* logoPicture = nullptr;   // `Text4_3`
-    QPushButton* logoChoose = nullptr;  // `Command4`
-    NumberBox* logoWidth = nullptr;     // `Text4_7`
-    NumberBox* logoHeight = nullptr;    // `Text4_8`
+    QLabel* alertDurationCaption = nullptr;
+    QLabel* alertDurationUnit = nullptr;
+    NumberBox* delay = nullptr;        // `Text4_9`
+    SpinButtons* delaySpin = nullptr;  // `VScrol4_9`
+    QLabel* delayAction = nullptr;     // `Label4_15`: "进入下一阶段" or "复位"
+    QGroupBox* logoGroup = nullptr;    // the LOGO picture and its size
+    QLineEdit* logoPicture = nullptr;  // `Text4_3`
+    QPushButton* logoChoose = nullptr; // `Command4`
+    NumberBox* logoWidth = nullptr;    // `Text4_7`
+    NumberBox* logoHeight = nullptr;   // `Text4_8`
     // `Text4`(0) … (2): the start, stop and pause hotkeys as key texts.
     std::array<HotkeyCaptureBox*, 3> hotkeys{};
     QCheckBox* stageKeyCtrl = nullptr; // `Check9_0`
     QCheckBox* stageKeyAlt = nullptr;  // `Check9_1`
+    QGroupBox* marqueeGroup = nullptr; // the dynamic text's scrolling
     QComboBox* marqueeMode = nullptr;  // `Combo4`
     NumberBox* marqueeWidth = nullptr; // `Text4_5`
     NumberBox* marqueeSpeed = nullptr; // `Text4_6`

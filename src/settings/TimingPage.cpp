@@ -105,6 +105,7 @@ void TimingPage::buildTimeRow(QGridLayout* grid, int row, QWidget* lead, int fir
         cell->addWidget(spin);
         grid->addLayout(cell, row, 1 + 2 * k);
         m_unitLabels[index] = new QLabel(QString::fromUtf8(unit), grid->parentWidget());
+        m_unitLabels[index]->setObjectName(indexed("Label1", index));
         grid->addWidget(m_unitLabels[index], row, 2 + 2 * k);
         timeBoxes[index] = box;
         timeSpins[index] = spin;

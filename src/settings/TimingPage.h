@@ -43,6 +43,9 @@ public:
     QComboBox* modeCombo = nullptr;        // `Combo2`
     QComboBox* actionCombo = nullptr;      // `Combo3`
 
+    // The "分"/"秒" label after time box `index`.
+    QLabel* unitLabel(int index) const { return m_unitLabels.at(index); }
+
 private:
     void buildTimeRow(QGridLayout* grid, int row, QWidget* lead, int firstBox, int boxCount, const QString& rowName);
     QWidget* buildDateFrame(const QString& programName);

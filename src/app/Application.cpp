@@ -16,6 +16,7 @@
 #include "records/RecordsWindow.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "settings/BackgroundWindow.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsEntries.h"
 #include "storage/ElementPositionStore.h"
@@ -414,9 +415,18 @@ void Application::dispatchCommand(int index)
     case MenuHost::Statistics:
         openRecords();
         break;
-    case MenuHost::BackgroundSettings:
-        MessageBox::notify(QStringLiteral("此窗口在本版本中尚未提供"), 2000, m_clockWindow.get());
+    case MenuHost::BackgroundSettings: {
+        // One at a time, modal over the clock window it changes.
+        auto* window = m_clockWindow->findChild<BackgroundWindow*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!window || !window->isVisible()) {
+            window = new BackgroundWindow(*m_clockWindow);
+            window->setAttribute(Qt::WA_DeleteOnClose);
+        }
+        window->open();
+        window->raise();
+        window->activateWindow();
         break;
+    }
     case MenuHost::AllowAdjusting:
         m_clockWindow->SetAdjustMode(item->isChecked() ? 1 : 0);
         break;

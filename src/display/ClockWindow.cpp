@@ -205,6 +205,23 @@ void ClockWindow::applyPhaseBackground(int phase)
     m_overtime->setTextColour(clock);
 }
 
+void ClockWindow::overrideBackground(const QColor& colour)
+{
+    m_background.showColour(colour);
+    // The clock and the element boxes are see-through: repainting the
+    // window draws them, digits included, on the new colour.
+    update();
+}
+
+void ClockWindow::overrideBackgroundPicture(const QString& path, const QColor& clockColour)
+{
+    m_clock->setTextColour(clockColour);
+    m_overtime->setTextColour(clockColour);
+    m_background.showPicture(path);
+    relayout();
+    update();
+}
+
 void ClockWindow::relayout()
 {
     relayout(m_stores.profileSnapshot());

@@ -74,6 +74,12 @@ public:
     // Clock colour and background of an alert phase (0 start ... 6 end);
     // any other phase changes nothing.
     void backgroundupdate(int phase);
+    // A background chosen outside the stage, shown until the stage's own is
+    // applied again (a stage load, or a phase with its own look): a plain
+    // colour under the clock and the element boxes, without picture; or
+    // the picture at `path` stretched over the window, the clocks in `clockColour`.
+    void overrideBackground(const QColor& colour);
+    void overrideBackgroundPicture(const QString& path, const QColor& clockColour);
     // The layout pass: background, stored positions, element places.
     void relayout();
     // The names other windows use for the layout pass.

@@ -25,16 +25,27 @@ QColor WindowBackground::apply(const StageSettings& stage, int phase)
         backColour = background.colour;
         picture = background.picture;
     }
-    m_picture = QPixmap();
-    m_shown = QPixmap();
+    // System colours follow the desktop palette, not the window's own.
+    showColour(toQColor(backColour, QGuiApplication::palette()));
     if (!picture.isEmpty()) {
         const QString path = ProgramFolder::picture(picture);
         if (QFileInfo(path).isFile())
-            m_picture.load(path);
+            showPicture(path);
     }
-    // System colours follow the desktop palette, not the window's own.
-    m_colour = toQColor(backColour, QGuiApplication::palette());
     return toQColor(clockColour, QGuiApplication::palette());
+}
+
+void WindowBackground::showColour(const QColor& colour)
+{
+    m_picture = QPixmap();
+    m_shown = QPixmap();
+    m_colour = colour;
+}
+
+void WindowBackground::showPicture(const QString& path)
+{
+    m_picture.load(path);
+    m_shown = QPixmap();
 }
 
 void WindowBackground::fitTo(const QSize& size)

@@ -19,6 +19,10 @@ public:
     // the stage has phase looks on, the stage's background otherwise.
     // Returns the clock colour of that look.
     QColor apply(const StageSettings& stage, int phase);
+    // A look chosen outside the stage, kept until the next apply(): a plain
+    // colour without picture, or the picture at `path` over the colour there is.
+    void showColour(const QColor& colour);
+    void showPicture(const QString& path);
     // Scales the picture for a window of `size`.
     void fitTo(const QSize& size);
     void paint(QPainter& painter, const QRect& area, const QColor& fallback) const;

@@ -51,8 +51,9 @@ QList<QWidget*> SimpleModeView::hiddenControls() const
     for (int row : {4, 5})
         hidden << m_appearance.rowLabels[row] << m_appearance.fontBoxes[row] << m_appearance.sizeBoxes[row]
                << m_appearance.colours[row];
+    // The group of the time-up switches has nothing else to show.
     hidden << m_system.alertDurationCaption << m_system.alertDuration << m_system.alertDurationUnit
-           << m_system.logoGroup << m_system.marqueeGroup;
+           << m_system.alertDuration->parentWidget() << m_system.logoGroup << m_system.marqueeGroup;
     return hidden;
 }
 

@@ -6,6 +6,8 @@
 #include "display/MenuHost.h"
 #include "settings/AdjustmentPanel.h"
 #include "settings/SettingsDialog.h"
+#include "storage/ProfileFile.h"
+#include "timing/RunEngine.h"
 #include "storage/ProgramStores.h"
 #include "storage/RegistryStore.h"
 #include "storage/StageSettingsStore.h"
@@ -16,7 +18,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
+#include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QTimer>
 #include <QtTest>
 
@@ -36,6 +41,8 @@ private Q_SLOTS:
     void heldButtonRepeats();
     void sizingStepsTheSizeList();
     void closingHidesThePlaceholders();
+    void autoCycleChoosesTheCheckedStageAgain_data();
+    void autoCycleChoosesTheCheckedStageAgain();
 
 private:
     SettingsDialog* openSettings();
@@ -55,6 +62,21 @@ int countPixels(const QImage& image, const QColor& colour)
         for (int x = 0; x < rgb.width(); ++x)
             count += rgb.pixelColor(x, y) == colour;
     return count;
+}
+
+// Two stored stages, as the stage list saves them.
+void storeTwoStages(const QString& databasePath)
+{
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("stages"));
+        db.setDatabaseName(databasePath);
+        QVERIFY(db.open());
+        QSqlQuery query(db);
+        QVERIFY(query.exec(
+            QStringLiteral("INSERT INTO deskclock (ID, clockname, movetext, Time_all, combolist) "
+                           "VALUES (1, '开场', '', '00:03:00', '201'), (2, '报告', '', '00:07:00', '201')")));
+    }
+    QSqlDatabase::removeDatabase(QStringLiteral("stages"));
 }
 
 } // namespace
@@ -254,6 +276,37 @@ void TestAppearanceApply::closingHidesThePlaceholders()
     QVERIFY(!window->textBox(kSubtitleElement)->isVisible());
     QVERIFY(!window->textBox(kPromptElement)->isVisible());
     QVERIFY(window->textLine(kSubtitleElement)->text().isEmpty());
+}
+
+void TestAppearanceApply::autoCycleChoosesTheCheckedStageAgain_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::newRow("idle: the stage is chosen again") << false;
+    QTest::newRow("a run under way is not ended for it") << true;
+}
+
+void TestAppearanceApply::autoCycleChoosesTheCheckedStageAgain()
+{
+    QFETCH(bool, running);
+    m_app.reset(); // the stages go in before the start reads the list
+    storeTwoStages(m_sandbox->filePath(QStringLiteral("DeskData.db")));
+    m_app = std::make_unique<Application>();
+    QCOMPARE(m_app->start(), Application::Start::WindowsShown);
+    m_app->menuHost()->stageMenu()->actions().at(0)->trigger();
+    QTRY_COMPARE(m_app->clockWindow()->clockText(), QStringLiteral("00:03:00"));
+    ProfileFile& profile = m_app->stores()->profile();
+    profile.deletePart(QStringLiteral("Marquee"), QStringLiteral("currentrow"));
+    if (running) {
+        m_app->runCommand(MenuHost::Start);
+        QTRY_COMPARE(m_app->engine()->status(), RunStatus::Running);
+    }
+    openSettings();
+    control<QCheckBox>("Check8")->click();
+    QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("checkcycle"), QString()), QStringLiteral("1"));
+    const QString row = profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QString());
+    // Chosen again: its place is remembered once more (a stage that stops hands over to none).
+    QCOMPARE(row, running ? QString() : QStringLiteral("11"));
+    QCOMPARE(m_app->engine()->status(), running ? RunStatus::Running : RunStatus::Idle);
 }
 
 QTEST_MAIN(TestAppearanceApply)

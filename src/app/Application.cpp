@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/RemoteRunControl.h"
 #include "app/StageMenuList.h"
 #include "core/CurrentStage.h"
 #include "core/ProgramFolder.h"
@@ -16,6 +17,9 @@
 #include "records/RecordsWindow.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
+#include "remote/RemoteConfig.h"
+#include "remote/RemoteKey.h"
+#include "remote/RemoteServer.h"
 #include "settings/BackgroundWindow.h"
 #include "settings/SettingsDialog.h"
 #include "settings/SettingsEntries.h"
@@ -132,6 +136,7 @@ Application::Start Application::start()
     m_tray->AddTrayIcon(m_clockWindow->windowIcon(), m_menuHost->commandMenu());
     m_tray->SetTrayTip(m_clockWindow->windowTitle());
     setUpHotkeys();
+    startRemote();
     // A lock that cannot be used does not keep the clock from the room.
     if (!m_instance->problem().isEmpty())
         MessageBox::notice(m_instance->problem(), 10000, m_clockWindow.get());
@@ -229,6 +234,24 @@ void Application::actOnHotkey(const HotkeyAction& action)
     }
 }
 
+void Application::startRemote()
+{
+    m_remote.reset();
+    const RemoteConfig config = RemoteConfig::read(m_stores->profile());
+    if (!config.enabled)
+        return;
+    if (!m_remoteControl)
+        m_remoteControl = std::make_unique<RemoteRunControl>(*m_engine, *m_menuHost, *m_stageList, *m_clockWindow,
+                                                             [this](int index) { chooseStage(index); });
+    m_remote = std::make_unique<RemoteServer>(*m_remoteControl, RemoteKey::current(m_stores->registry()));
+    QString error;
+    if (!m_remote->start(config, &error)) {
+        m_remote.reset();
+        // The clock goes on without the remote; the operator is told once, without waiting.
+        MessageBox::post(error + QStringLiteral("\n程序照常运行，但没有网络遥控。"), m_clockWindow.get());
+    }
+}
+
 void Application::resetHotkeys()
 {
     if (!m_hotkeyControl)
@@ -271,14 +294,22 @@ bool Application::applySettings(const SettingsEntries& entries)
 {
     if (m_exiting || !m_engine)
         return false;
-    const AppliedStage applied = stageFromEntries(entries);
+    AppliedStage applied = stageFromEntries(entries);
+    const QString remoteMessage = remoteEntryMessage(entries);
+    if (!remoteMessage.isEmpty())
+        applied.messages << remoteMessage;
     for (const QString& message : applied.messages)
         MessageBox::inform(message, QApplication::activeModalWidget());
     if (!applied.accepted())
         return false;
+    const RemoteConfig remoteBefore = RemoteConfig::read(m_stores->profile());
     endRunUnderWay();
     SaveStageSettings(m_stores->registry(), applied.stage);
     writeProfileEntries(entries, m_stores->profile(), m_bigClock);
+    const RemoteConfig remoteAfter = RemoteConfig::read(m_stores->profile());
+    if (remoteAfter.enabled != remoteBefore.enabled || remoteAfter.port != remoteBefore.port ||
+        remoteAfter.loopbackOnly != remoteBefore.loopbackOnly)
+        startRemote();
     m_stage->replace(applied.stage);
     // The stage on screen is no longer one of the stored stages.
     m_menuHost->checkStageEntry(-1);
@@ -513,6 +544,8 @@ void Application::shutdown()
     // that file refuses it too, is lost; the operator was told).
     if (m_records)
         m_records->waitUntilStored(1000);
+    m_remote.reset();
+    m_remoteControl.reset();
     m_engine.reset();
     m_stageList.reset();
     m_adjuster.reset();

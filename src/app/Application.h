@@ -23,6 +23,8 @@ struct SettingsEntries;
 class TerminationSignals;
 class SoundPlayer;
 class StageMenuList;
+class RemoteRunControl;
+class RemoteServer;
 class ClockAdjuster;
 class TimeSource;
 class TrayIcon;
@@ -65,6 +67,7 @@ public:
 
     ClockWindow* clockWindow() const { return m_clockWindow.get(); }
     MenuHost* menuHost() const { return m_menuHost.get(); }
+    RemoteServer* remoteServer() const { return m_remote.get(); }
     RunEngine* engine() const { return m_engine.get(); }
     CurrentStage* currentStage() const { return m_stage.get(); }
     ProgramStores* stores() const { return m_stores.get(); }
@@ -93,6 +96,8 @@ private:
     void moveToExtendedScreen();
     void bringToFront();
     void followExtendedScreen();
+    // The network remote, when the profile turns it on.
+    void startRemote();
     void exitProgram();
 
     std::unique_ptr<SingleInstance> m_instance;
@@ -111,6 +116,8 @@ private:
     std::unique_ptr<GlobalHotkeys> m_globalHotkeys;
     std::unique_ptr<HotkeyControl> m_hotkeyControl;
     std::unique_ptr<TrayIcon> m_tray;
+    std::unique_ptr<RemoteRunControl> m_remoteControl;
+    std::unique_ptr<RemoteServer> m_remote;
     QString m_previewSound; // the sound the settings dialog plays to listen to
     QString m_bigClock;     // the profile's colckbigtext as read at the start
     QPointer<SettingsDialog> m_settings;

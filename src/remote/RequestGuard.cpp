@@ -41,6 +41,12 @@ int FailureThrottle::delayMs(const QString& address, qint64 nowMs) const
     return qMin(kFirstDelayMs << doublings, kLongestDelayMs);
 }
 
+bool FailureThrottle::holdsBack(const QString& address, qint64 nowMs) const
+{
+    const auto found = m_failures.constFind(address);
+    return found != m_failures.constEnd() && nowMs - found->lastMs < delayMs(address, nowMs);
+}
+
 void FailureThrottle::failed(const QString& address, qint64 nowMs)
 {
     Failures& failures = m_failures[address];

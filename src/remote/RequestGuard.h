@@ -25,6 +25,8 @@ class FailureThrottle
 public:
     // How long to hold back the answer to `address` at `nowMs`.
     int delayMs(const QString& address, qint64 nowMs) const;
+    // Whether `address` is still to wait after its last wrong key.
+    bool holdsBack(const QString& address, qint64 nowMs) const;
     void failed(const QString& address, qint64 nowMs);
     void succeeded(const QString& address) { m_failures.remove(address); }
 

@@ -1,5 +1,7 @@
 #include "settings/SettingsEntries.h"
 
+#include "remote/RemoteConfig.h"
+
 #include "settings/AppearanceChoices.h"
 #include "storage/ProfileFile.h"
 #include "storage/RegistryStore.h"
@@ -201,6 +203,10 @@ SettingsEntries fillEntries(const StageSettings& stage, const ProfileReader& pro
     e.logoHeight = numberText(profile, kPictureSet, QStringLiteral("Height"), QStringLiteral("600"));
     e.delaySeconds = numberText(profile, kPictureSet, QStringLiteral("Delaytime"), QStringLiteral("2"));
     e.autoCycle = profile.readNumber(kMarquee, QStringLiteral("checkcycle"), 0) != 0;
+    const RemoteConfig remote = RemoteConfig::read(profile);
+    e.remoteEnabled = remote.enabled;
+    e.remotePort = QString::number(remote.port);
+    e.remoteLoopback = remote.loopbackOnly;
     e.hotkeyStart = hotkeyText(profile, QStringLiteral("start"));
     e.hotkeyStop = hotkeyText(profile, QStringLiteral("stop"));
     e.hotkeyPause = hotkeyText(profile, QStringLiteral("pause"));
@@ -368,6 +374,21 @@ void writeProfileEntries(const SettingsEntries& e, ProfileFile& profile, const Q
     profile.write(kMarquee, QStringLiteral("colckbigtext"), bigClock);
     // The stage on screen is no longer one of the stored stages.
     profile.deletePart(kMarquee, QStringLiteral("currentrow"));
+    RemoteConfig remote;
+    remote.enabled = e.remoteEnabled;
+    remote.port = RemoteConfig::parsePort(e.remotePort) > 0 ? RemoteConfig::parsePort(e.remotePort)
+                                                            : RemoteConfig::read(profile).port;
+    remote.loopbackOnly = e.remoteLoopback;
+    remote.write(profile);
+}
+
+QString remoteEntryMessage(const SettingsEntries& e)
+{
+    if (!e.remoteEnabled || RemoteConfig::parsePort(e.remotePort) > 0)
+        return QString();
+    return QStringLiteral("网络遥控的端口要在%1到%2之间，请修改")
+        .arg(RemoteConfig::kLowestPort)
+        .arg(RemoteConfig::kHighestPort);
 }
 
 } // namespace melvanta

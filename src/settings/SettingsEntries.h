@@ -47,6 +47,10 @@ struct SettingsEntries
     bool autoCycle = false;                       // `Check8`
     QString logoWidth, logoHeight, delaySeconds;  // `Text4`(7), (8), (9)
     bool simpleMode = false;                      // `Check5`, the per-user value `simple`
+    // The network remote: on or off, the port as typed, this machine only.
+    bool remoteEnabled = false;
+    QString remotePort;
+    bool remoteLoopback = false;
 
     // Appearance page, one entry per row (main title, subtitle, clock, date
     // line, prompt, dynamic text): `Combo6`, `Combo7` (the size as typed) and
@@ -122,6 +126,10 @@ struct AppliedStage
 // Builds the stage the entries describe (times, date, switches, combo
 // digits, texts, alert duration) over `entries.stage`, and runs the checks.
 AppliedStage stageFromEntries(const SettingsEntries& entries);
+
+// What is wrong with the network remote's entries ("" when nothing): an
+// enabled remote needs a port from 1024 to 65535.
+QString remoteEntryMessage(const SettingsEntries& entries);
 
 // Writes the dialog's profile keys in their order (`pictureset`, `Hotkey`,
 // `Marquee`, with `colckbigtext` = `bigClock`) and deletes `Marquee`/`currentrow`.

@@ -15,6 +15,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <QSignalBlocker>
 
 #include <vector>
@@ -164,7 +165,28 @@ SystemPage::SystemPage(QWidget* parent) : QWidget(parent)
     simpleMode = check(QStringLiteral("Check5"), "精简模式", this);
     page->addWidget(autoCycle, 2, 1);
     page->addWidget(simpleMode, 2, 0);
-    page->setRowStretch(3, 1);
+
+    auto* remote = new QGroupBox(QStringLiteral("网络遥控"), this);
+    auto* remoteRow = new QHBoxLayout(remote);
+    remoteEnabled = check(QStringLiteral("Check10"), "网络遥控", remote);
+    remotePort = new QLineEdit(remote);
+    remotePort->setObjectName(QStringLiteral("Text4_10"));
+    remotePort->setAccessibleName(QStringLiteral("网络遥控 端口"));
+    remotePort->setMaxLength(5);
+    remotePort->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), remotePort));
+    remotePort->setFixedWidth(60);
+    remoteListen = new QComboBox(remote);
+    remoteListen->setObjectName(QStringLiteral("Combo9"));
+    remoteListen->setAccessibleName(QStringLiteral("网络遥控 地址"));
+    remoteListen->addItems({QStringLiteral("所有地址"), QStringLiteral("仅本机")});
+    remoteRow->addWidget(remoteEnabled);
+    remoteRow->addWidget(caption("端口", remotePort, remote));
+    remoteRow->addWidget(remotePort);
+    remoteRow->addWidget(caption("地址", remoteListen, remote));
+    remoteRow->addWidget(remoteListen);
+    remoteRow->addStretch();
+    page->addWidget(remote, 3, 0, 1, 2);
+    page->setRowStretch(4, 1);
 }
 
 void SystemPage::fill(const SettingsEntries& entries)
@@ -190,6 +212,12 @@ void SystemPage::fill(const SettingsEntries& entries)
     marqueeSpeed->fill(entries.marqueeSpeed);
     setSwitch(autoCycle, entries.autoCycle);
     setSwitch(simpleMode, entries.simpleMode);
+    setSwitch(remoteEnabled, entries.remoteEnabled);
+    remotePort->setText(entries.remotePort);
+    {
+        const QSignalBlocker blocker(remoteListen);
+        remoteListen->setCurrentIndex(entries.remoteLoopback ? 1 : 0);
+    }
 }
 
 void SystemPage::collect(SettingsEntries& entries) const
@@ -212,6 +240,9 @@ void SystemPage::collect(SettingsEntries& entries) const
     entries.marqueeSpeed = marqueeSpeed->text();
     entries.autoCycle = autoCycle->isChecked();
     entries.simpleMode = simpleMode->isChecked();
+    entries.remoteEnabled = remoteEnabled->isChecked();
+    entries.remotePort = remotePort->text();
+    entries.remoteLoopback = remoteListen->currentIndex() == 1;
 }
 
 void SystemPage::refuseRepeatedKey(int index)

@@ -54,6 +54,11 @@ public:
     NumberBox* marqueeSpeed = nullptr; // `Text4_6`
     QCheckBox* autoCycle = nullptr;    // `Check8`
     QCheckBox* simpleMode = nullptr;   // `Check5`
+    // The network remote: on or off, its port and whether it listens on
+    // this machine only.
+    QCheckBox* remoteEnabled = nullptr;
+    QLineEdit* remotePort = nullptr;
+    QComboBox* remoteListen = nullptr;
 
 private:
     // A key text another box holds too is refused (`Text4_Change`).

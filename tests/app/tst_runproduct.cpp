@@ -13,6 +13,7 @@
 #include "storage/ProfileFile.h"
 #include "storage/ProgramStores.h"
 #include "support/MessageBox.h"
+#include "timing/PendingRecords.h"
 #include "timing/RunEngine.h"
 #include "timing/TimingRecordWriter.h"
 
@@ -24,7 +25,6 @@
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QtTest>
@@ -79,20 +79,10 @@ private Q_SLOTS:
     void init() { MessageBox::setTestHook(true); }
 
     // A database held by another program across the end of a run stops
-    // neither the clock nor the record; a program killed while its record
-    // waits leaves it to the next start.
+    // neither the clock nor the record; a record a killed copy left pending
+    // is stored by the next start.
     void heldDatabaseNeitherStopsTheClockNorLosesTheRecord()
     {
-        if (qEnvironmentVariableIsSet("MELVANTA_KILLED_CHILD")) {
-            // The copy that gets killed: it runs its stage to the end and says when the record waits.
-            Application app;
-            QCOMPARE(app.start(), Application::Start::WindowsShown);
-            app.runCommand(MenuHost::Start);
-            QTRY_COMPARE_WITH_TIMEOUT(app.records()->pendingCount(), 1, 10000);
-            QTextStream(stdout) << "pending" << Qt::endl;
-            QTest::qWait(60000);
-            return;
-        }
         TestSandbox sandbox;
         sandbox.installDataFiles();
         storeStage(2);
@@ -126,19 +116,12 @@ private Q_SLOTS:
             for (int i = 1; i < flips.size(); ++i)
                 QVERIFY2(flips[i] - flips[i - 1] <= 1050, qPrintable(QString::number(flips[i] - flips[i - 1])));
         }
-        QVERIFY(lock.open() && QSqlQuery(lock).exec(QStringLiteral("BEGIN EXCLUSIVE")));
-        QProcess child;
-        child.setEnvironment(QProcess::systemEnvironment() << QStringLiteral("MELVANTA_KILLED_CHILD=1"));
-        child.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(QTest::currentTestFunction())});
-        QVERIFY(child.waitForStarted());
-        QByteArray said;
-        QTRY_VERIFY_WITH_TIMEOUT(
-            (said += child.readAllStandardOutput()).contains("pending") || child.state() != QProcess::Running, 20000);
-        QVERIFY2(child.state() == QProcess::Running, said.constData());
-        child.kill(); // SIGKILL
-        QVERIFY(child.waitForFinished(5000));
-        lock.close();
-        QCOMPARE(sql(database), QVariant(1));
+        // What a copy killed while its record waited leaves behind (the kill
+        // itself is the record writer's test).
+        RunState run;
+        run.stageLabel = QStringLiteral("被中断");
+        QVERIFY(PendingRecords(TimingRecordWriter::pendingFilePath(database))
+                    .append(TimingRecord::fromRun(run, QDateTime::currentDateTime(), TimingRecord::newKey())));
         Application app; // the next start stores it, once
         QCOMPARE(app.start(), Application::Start::WindowsShown);
         QTRY_COMPARE_WITH_TIMEOUT(sql(database), QVariant(2), 5000);
@@ -189,57 +172,36 @@ private Q_SLOTS:
         QVERIFY2(qAbs(shown.at(2).first - shown.at(1).first - 1000) <= 150, qPrintable(seen));
     }
 
-    // Apply of the settings: a failed check changes nothing; a run under way
-    // ends with its record and the new stage shows at once, idle (what the
-    // next start counts and a second apply are checked through the dialog
-    // below).
-    void settingsApply()
+    // An apply that fails its checks changes nothing (the dialog's own apply
+    // and a run under way are checked through the dialog below).
+    void refusedApplyChangesNothing()
     {
         TestSandbox sandbox;
         sandbox.installDataFiles();
         storeStage(60);
         Application app;
         QCOMPARE(app.start(), Application::Start::WindowsShown);
-        const QString database = sandbox.filePath(QStringLiteral("DeskData.db"));
-        const QString profilePath = sandbox.filePath(QStringLiteral("TimeData.db"));
         SettingsEntries entries =
-            fillEntries(app.currentStage()->get(), ProfileSnapshot(profilePath), app.stores()->registry());
-        entries.timeBoxes[1] = QStringLiteral("0");
-        entries.timeBoxes[2] = QStringLiteral("2");
-        entries.timeBoxes[3] = QStringLiteral("0");
+            fillEntries(app.currentStage()->get(), ProfileSnapshot(sandbox.filePath(QStringLiteral("TimeData.db"))),
+                        app.stores()->registry());
+        // 00:02:00 with alarms 1 and 2 both at 1:00.
+        const QStringList boxes = {"0", "2", "0", "1", "0", "1", "0"};
+        for (int i = 0; i < boxes.size(); ++i)
+            entries.timeBoxes[1 + i] = boxes[i];
         entries.formatIndex = 1; // 分:秒
         entries.modeIndex = 0;
         entries.actionIndex = 1;
         entries.alertDuration = QStringLiteral("5");
         entries.checkone = QStringLiteral("0110000");
-        entries.timeBoxes[4] = QStringLiteral("1"); // alarm 1 at 1:00
-        entries.timeBoxes[5] = QStringLiteral("0");
-        entries.timeBoxes[6] = QStringLiteral("1"); // alarm 2 at 1:00 too: refused
-        entries.timeBoxes[7] = QStringLiteral("0");
         const StageSettings before = app.currentStage()->get();
         QVERIFY(!app.applySettings(entries));
         QCOMPARE(MessageBox::takeRecordedMessages(), QStringList{"报警1和报警2提醒时间不能相同，请修改"});
         QCOMPARE(app.currentStage()->get(), before);
-
-        entries.timeBoxes[6] = QStringLiteral("0"); // alarm 2 at 0:40
-        entries.timeBoxes[7] = QStringLiteral("40");
-        app.runCommand(MenuHost::Start);
-        QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
-        QTest::qWait(1200);
-        QVERIFY2(app.applySettings(entries), qPrintable(MessageBox::takeRecordedMessages().join('|')));
-        QTRY_COMPARE_WITH_TIMEOUT(sql(database), QVariant(1), 5000); // the run that was going
-        QTRY_COMPARE(app.clockWindow()->clockText(), QStringLiteral("02:00"));
-        QVERIFY(app.engine()->status() != RunStatus::Running);
-        QCOMPARE(LoadStageSettings(app.stores()->registry()).Time_all, QTime(0, 2, 0));
-        ProfileFile profile(profilePath);
-        QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("none")),
-                 QStringLiteral("none"));
-        QCOMPARE(profile.readPart(QStringLiteral("Hotkey"), QStringLiteral("opentogetherstop"), QString()), "1");
-        QCOMPARE(MessageBox::takeRecordedMessages(), QStringList());
     }
 
     // " 设置 " opens the one settings dialog; what is typed into it and
-    // applied is the stage the window shows and the next start counts.
+    // applied is the stage the window shows and the next start counts. A run
+    // under way when it is applied ends with its record.
     void settingsDialogFromTheButton()
     {
         TestSandbox sandbox;
@@ -274,15 +236,23 @@ private Q_SLOTS:
         for (const char* name : {"Check1_1", "Check1_2"})
             dialog->findChild<QCheckBox*>(QString::fromLatin1(name))->setChecked(true);
         dialog->findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(1); // 分:秒
+        app.runCommand(MenuHost::Start);
+        QTRY_COMPARE(app.engine()->status(), RunStatus::Running);
+        QTest::qWait(1200);
         QTest::mouseClick(dialog->findChild<QPushButton*>(QStringLiteral("Command1")), Qt::LeftButton);
         const QStringList told = MessageBox::takeRecordedMessages();
         QVERIFY2(told.isEmpty(), qPrintable(told.join('|')));
+        QTRY_COMPARE_WITH_TIMEOUT(sql(sandbox.filePath(QStringLiteral("DeskData.db"))), QVariant(1), 5000);
         QTRY_COMPARE(app.clockWindow()->clockText(), QStringLiteral("02:00"));
         const StageSettings stored = LoadStageSettings(app.stores()->registry());
         QCOMPARE(stored.Time_all, QTime(0, 2, 0));
         QCOMPARE(stored.Time_two, QTime(0, 0, 40));
         QVERIFY(stored.alarmEnabled(1) && stored.alarmEnabled(2));
         QCOMPARE(app.engine()->status(), RunStatus::Idle);
+        ProfileFile profile(sandbox.filePath(QStringLiteral("TimeData.db")));
+        QCOMPARE(profile.readPart(QStringLiteral("Marquee"), QStringLiteral("currentrow"), QStringLiteral("none")),
+                 QStringLiteral("none"));
+        QCOMPARE(profile.readPart(QStringLiteral("Hotkey"), QStringLiteral("opentogetherstop"), QString()), "1");
 
         // Applied again with nothing changed, the stores keep their bytes.
         auto bytes = [](const QString& path) {

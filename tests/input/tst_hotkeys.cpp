@@ -1,3 +1,4 @@
+#include "DataRows.h"
 #include "TestSupport.h"
 #include "app/Application.h"
 #include "display/MenuHost.h"
@@ -196,16 +197,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("press");
         QTest::addColumn<int>("chosen");
         QTest::addColumn<int>("registered");
-        QTest::addRow("Ctrl+Num 2 of three") << 3 << "10"
-                                             << "ctrl+KP_2" << 1 << 6;
-        QTest::addRow("Ctrl+3 of three") << 3 << "10"
-                                         << "ctrl+3" << 2 << 6;
-        QTest::addRow("Alt+9 of twelve") << 12 << "01"
-                                         << "alt+9" << 8 << 18;
-        QTest::addRow("Ctrl+Alt+1") << 2 << "11"
-                                    << "ctrl+alt+1" << 0 << 4;
-        QTest::addRow("off") << 3 << "00"
-                             << "" << -1 << 0;
+        addTestRow("Ctrl+Num 2 of three", 3, QStringLiteral("10"), QStringLiteral("ctrl+KP_2"), 1, 6);
+        addTestRow("Ctrl+3 of three", 3, QStringLiteral("10"), QStringLiteral("ctrl+3"), 2, 6);
+        addTestRow("Alt+9 of twelve", 12, QStringLiteral("01"), QStringLiteral("alt+9"), 8, 18);
+        addTestRow("Ctrl+Alt+1", 2, QStringLiteral("11"), QStringLiteral("ctrl+alt+1"), 0, 4);
+        addTestRow("off", 3, QStringLiteral("00"), QString(), -1, 0);
     }
     void stageKeys()
     {

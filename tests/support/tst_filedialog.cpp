@@ -1,3 +1,4 @@
+#include "DataRows.h"
 #include "TestSupport.h"
 #include "support/FileDialog.h"
 #include "support/MessageBox.h"
@@ -18,18 +19,12 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("path");
         QTest::addColumn<QString>("name");
-        QTest::addRow("Windows path") << "C:\\sounds\\bell.mp3"
-                                      << "bell.mp3";
-        QTest::addRow("Unix path") << "/home/op/声音/铃 声.wav"
-                                   << "铃 声.wav";
-        QTest::addRow("mixed") << "D:/a\\b/c.jpg"
-                               << "c.jpg";
-        QTest::addRow("no separator") << "bell.mp3"
-                                      << "bell.mp3";
-        QTest::addRow("ends in a separator") << "C:\\sounds\\"
-                                             << "";
-        QTest::addRow("empty") << ""
-                               << "";
+        addTestRow("Windows path", QStringLiteral("C:\\sounds\\bell.mp3"), QStringLiteral("bell.mp3"));
+        addTestRow("Unix path", QStringLiteral("/home/op/声音/铃 声.wav"), QStringLiteral("铃 声.wav"));
+        addTestRow("mixed", QStringLiteral("D:/a\\b/c.jpg"), QStringLiteral("c.jpg"));
+        addTestRow("no separator", QStringLiteral("bell.mp3"), QStringLiteral("bell.mp3"));
+        addTestRow("ends in a separator", QStringLiteral("C:\\sounds\\"), QString());
+        addTestRow("empty", QString(), QString());
     }
     void fileNames()
     {
@@ -61,7 +56,6 @@ private Q_SLOTS:
         QTest::addColumn<bool>("refused");
         QTest::addRow("260") << 260 << false;
         QTest::addRow("261") << 261 << true;
-        QTest::addRow("300") << 300 << true;
     }
     void overlongInitialName()
     {

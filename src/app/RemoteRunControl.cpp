@@ -47,6 +47,8 @@ RemoteSnapshot RemoteRunControl::snapshot() const
         s.status = Status::Idle;
         break;
     }
+    for (int i = 0; i < m_stages.count(); ++i)
+        s.stages << m_stages.name(i);
     s.stageIndex = m_stages.checkedIndex();
     s.stageName = s.stageIndex >= 0 ? m_stages.name(s.stageIndex) : QString();
     if (s.stageIndex >= 0 && s.stageIndex + 1 < m_stages.count()) {
@@ -128,7 +130,7 @@ QString RemoteRunControl::execute(const RemoteCommand& command)
         m_chooseStage(command.number - 1);
         return QString();
     case Kind::AddTime:
-        return QStringLiteral("本版本尚不能加减时间");
+        return m_engine.addTime(command.number) ? QString() : QStringLiteral("只有进行中的倒计时能加减时间");
     case Kind::Message:
         showMessage(command);
         return QString();

@@ -1,5 +1,6 @@
 #include "remote/RemoteState.h"
 
+#include <QJsonArray>
 #include <QJsonValue>
 
 namespace melvanta {
@@ -26,6 +27,9 @@ QJsonObject toJson(const RemoteSnapshot& s)
     auto stage = [](int index, const QString& name) {
         return index < 0 && name.isEmpty() ? QJsonValue() : QJsonValue(QJsonObject{{"index", index}, {"name", name}});
     };
+    QJsonArray stages;
+    for (int i = 0; i < s.stages.size(); ++i)
+        stages.append(QJsonObject{{"index", i}, {"name", s.stages.at(i)}});
     QJsonObject message;
     if (!s.message.isEmpty())
         message = QJsonObject{{"text", s.message}, {"flash", s.messageFlashes}, {"onScreen", s.messageOnScreen}};
@@ -50,6 +54,7 @@ QJsonObject toJson(const RemoteSnapshot& s)
         {"serverNow", double(s.serverNow)},
         {"message", message.isEmpty() ? QJsonValue() : QJsonValue(message)},
         {"captions", QJsonObject{{"start", s.startCaption}, {"pause", s.pauseCaption}}},
+        {"stages", stages},
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -42,6 +43,7 @@ struct RemoteSnapshot
     bool messageFlashes = false;
     bool messageOnScreen = false;
     QString startCaption, pauseCaption; // as the command menu shows them
+    QStringList stages;                 // the stored stages' names, in the list's order
 };
 
 QString statusName(RemoteSnapshot::Status status);

@@ -69,6 +69,44 @@ void PhaseTicker::tickCounter()
         mainTick();
 }
 
+bool PhaseTicker::addTime(int seconds)
+{
+    RunState& run = m_ctx.run;
+    const bool running = m_ctx.status == RunStatus::Running;
+    if (!(running || m_ctx.status == RunStatus::Paused) || run.finished || run.longTerm || run.activeCounter != 0 ||
+        !m_ctx.countdown())
+        return false;
+    if (running)
+        run.elapsedMs[1] = measureElapsed(m_ctx, Counter::Main);
+    const int passedSeconds = int(run.elapsedMs[1] / 1000);
+    run.totalSeconds = qMax(passedSeconds + 1, run.totalSeconds + seconds);
+    run.totalMs = qint64(run.totalSeconds) * 1000;
+    run.counterMs = run.remainingMs();
+    const int shownSecond = int(run.counterMs / 1000);
+    if (shownSecond >= run.lastCheckedSecond) {
+        run.lastCheckedSecond = shownSecond + 1;
+        // The phase the remaining time stands in: the last alarm whose second has shown.
+        int phase = int(AlertPhase::Start);
+        for (int k = 1; k <= 4; ++k) {
+            if (run.alarmSeconds[k] > shownSecond && run.alarmSeconds[k] < run.totalSeconds)
+                phase = k;
+        }
+        if (phase != run.phase && run.phase != RunState::kNoPrompt) {
+            run.phase = phase;
+            run.promptRefreshCount = 3;
+            m_ctx.timers.timer7.start();
+            if (m_ctx.stage().phaseLooksEnabled())
+                m_ctx.screen.applyPhaseLook(phase);
+        }
+    }
+    Label_change(runTimeText(run.counterMs));
+    // Less time: the alarm passed over comes at once.
+    enterDuePhase(shownSecond);
+    if (running)
+        m_ctx.timers.timer1.start(nextMainDelay());
+    return true;
+}
+
 void PhaseTicker::bankCounter()
 {
     RunState& run = m_ctx.run;

@@ -36,6 +36,14 @@ public:
     // is banked, the record written and the counters stopped, quietly.
     void stopByCommand();
 
+    // Moves the remaining time of a countdown under way by `seconds` (at
+    // least one second stays). The alarm points keep their meaning as
+    // remaining time: with more time, the phase goes back to the one that
+    // time stands in, quietly, and its alarms come again; with less, the
+    // next tick enters the alarm passed over. The set duration the record
+    // keeps does not change. False when the run is no such countdown.
+    bool addTime(int seconds);
+
     // `Label_change`: shows a run time text "hh:mm:ss" in the stage's format
     // on the main clock, or on the overtime clock while that one counts.
     void Label_change(const QString& runText);

@@ -28,6 +28,8 @@ public:
     void StopRun() { m_control.StopRun(); }
     void ClearRun() { m_control.ClearRun(); }
     void PauseRun() { m_control.PauseRun(); }
+    // More or less time for a countdown under way; false for any other run.
+    bool addTime(int seconds) { return m_ticker.addTime(seconds); }
     // After the settings changed: show the current stage without a run.
     void reloadStage() { m_control.reloadStage(); }
     // A stage was chosen from the stage list.

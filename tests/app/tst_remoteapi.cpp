@@ -132,6 +132,11 @@ void TestRemoteApi::commandsDriveTheRun()
     QCOMPARE(running.value("text").toString(), m_app->clockWindow()->clockText());
     QVERIFY(running.value("endsAt").toDouble() > running.value("serverNow").toDouble() + 50000);
 
+    // A minute more on the running countdown.
+    QCOMPARE(call("POST", "/api/v1/addtime/60" + token).status, 200);
+    QVERIFY2(m_app->clockWindow()->clockText().startsWith(QLatin1String("01:5")),
+             qPrintable(m_app->clockWindow()->clockText()));
+
     // Panels send GETs; the key can come in a header too.
     QCOMPARE(call("GET", "/api/v1/pause", {{"X-Api-Key", key().toLatin1()}}).status, 200);
     QCOMPARE(m_app->engine()->status(), RunStatus::Paused);
@@ -170,6 +175,8 @@ void TestRemoteApi::refusedRequestsChangeNothing_data()
     addTestRow("odd method", QByteArray("DELETE"), QString("/api/v1/start"), QByteArray(), QByteArray(), 0, true, 405);
     addTestRow("unknown stage", QByteArray("POST"), QString("/api/v1/load/99"), QByteArray(), QByteArray(), 0, true,
                409);
+    addTestRow("more time while idle", QByteArray("POST"), QString("/api/v1/addtime/60"), QByteArray(), QByteArray(), 0,
+               true, 409);
     addTestRow("unknown command", QByteArray("POST"), QString("/api/v1/explode"), QByteArray(), QByteArray(), 0, true,
                400);
     addTestRow("dots in the path", QByteArray("GET"), QString("/web/%2E%2E/%2E%2E/etc/passwd"), QByteArray(),

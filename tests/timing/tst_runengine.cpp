@@ -56,6 +56,54 @@ class TestRunEngine : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
+    // More or less time from the network remote: the remaining time moves,
+    // the alarms keep their meaning as remaining time, the record keeps the
+    // set duration.
+    void addTime_data()
+    {
+        QTest::addColumn<int>("elapsedMs"); // when the time is added
+        QTest::addColumn<bool>("paused");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<int>("shownAfter");
+        QTest::addColumn<int>("phaseAfter"); // a moment later
+        QTest::newRow("more time goes back to the start phase") << 25'500 << false << 20 << 55 << 0;
+        QTest::newRow("more time, back to alarm 1's phase") << 25'500 << false << 12 << 47 << 1;
+        QTest::newRow("less time enters the alarm passed over") << 5'500 << false << -19 << 36 << 2;
+        QTest::newRow("paused") << 25'500 << true << 60 << 95 << 0;
+        QTest::newRow("one second always stays") << 5'500 << false << -3600 << 1 << 4;
+    }
+    void addTime()
+    {
+        QFETCH(int, elapsedMs);
+        QFETCH(bool, paused);
+        QFETCH(int, seconds);
+        QFETCH(int, shownAfter);
+        QFETCH(int, phaseAfter);
+        StageSettings stage = stageOf(QTime(0, 1, 0), QStringLiteral("201"));
+        stage.Time_one = QTime(0, 0, 50);
+        stage.Time_two = QTime(0, 0, 40);
+        stage.Time_three = QTime(0, 0, 30);
+        stage.Time_four = QTime(0, 0, 10);
+        EngineHarness h(stage);
+        QVERIFY(!h.engine->addTime(10)); // nothing under way
+        h.start();
+        h.advanceTo(elapsedMs);
+        if (paused)
+            h.engine->PauseRun();
+        QVERIFY(h.engine->addTime(seconds));
+        QCOMPARE(secondsOf(h.screen.shownClock), shownAfter);
+        h.advance(paused ? 2'000 : 300);
+        QCOMPARE(h.engine->run().phase, phaseAfter);
+        if (paused) {
+            QCOMPARE(secondsOf(h.screen.shownClock), shownAfter); // a paused clock stays
+            h.engine->PauseRun();
+        }
+        h.advance(200'000);
+        QCOMPARE(h.engine->status(), RunStatus::Cleared);
+        QCOMPARE(h.record().value(0), QStringLiteral("00:01:00"));
+        QVERIFY(!h.engine->addTime(10)); // nor after the run
+    }
+
     void tenSecondRun_data()
     {
         QTest::addColumn<QString>("combolist");

@@ -8,7 +8,7 @@ BUILD_PACKAGES=(
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-translations-l10n
     libxlsxwriter-dev libxcb1-dev libxcb-keysyms1-dev libxcb-screensaver0-dev libgl-dev pkg-config
     qt6-base-private-dev
-    qt6-httpserver-dev qt6-websockets-dev
+    qt6-httpserver-dev qt6-websockets-dev libqrencode-dev
 )
 RUN_PACKAGES=(
     gstreamer1.0-plugins-base gstreamer1.0-plugins-good
@@ -17,7 +17,8 @@ RUN_PACKAGES=(
     xserver-xephyr x11-xserver-utils
     pulseaudio pulseaudio-utils
     dbus-daemon
-    python3 nodejs
+    python3 nodejs zbar-tools
+    chromium chromium-driver python3-selenium
 )
 
 missing=()

@@ -1,5 +1,6 @@
 #include "app/Application.h"
 
+#include "app/RemoteJoinWindow.h"
 #include "app/RemoteRunControl.h"
 #include "app/StageMenuList.h"
 #include "core/CurrentStage.h"
@@ -252,6 +253,25 @@ void Application::startRemote()
     }
 }
 
+void Application::openRemoteJoin()
+{
+    const RemoteConfig config = RemoteConfig::read(m_stores->profile());
+    RemoteJoinWindow::Hooks hooks;
+    hooks.listening = m_remote != nullptr;
+    hooks.port = m_remote ? m_remote->port() : config.port;
+    hooks.loopbackOnly = config.loopbackOnly;
+    hooks.key = [this] { return RemoteKey::current(m_stores->registry()); };
+    hooks.renewKey = [this] {
+        const QString key = RemoteKey::renew(m_stores->registry());
+        if (m_remote)
+            m_remote->setKey(key);
+        return key;
+    };
+    auto* window = new RemoteJoinWindow(std::move(hooks), m_clockWindow.get());
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->open();
+}
+
 void Application::resetHotkeys()
 {
     if (!m_hotkeyControl)
@@ -458,6 +478,9 @@ void Application::dispatchCommand(int index)
         window->activateWindow();
         break;
     }
+    case MenuHost::RemoteJoin:
+        openRemoteJoin();
+        break;
     case MenuHost::AllowAdjusting:
         m_clockWindow->SetAdjustMode(item->isChecked() ? 1 : 0);
         break;

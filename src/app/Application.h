@@ -98,6 +98,8 @@ private:
     void followExtendedScreen();
     // The network remote, when the profile turns it on.
     void startRemote();
+    // "网络遥控…": the links and QR codes for the phones.
+    void openRemoteJoin();
     void exitProgram();
 
     std::unique_ptr<SingleInstance> m_instance;

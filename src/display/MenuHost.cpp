@@ -25,6 +25,7 @@ const std::array<ItemDefinition, MenuHost::CommandItemCount> kCommandItems{{
     {"设置", false},
     {"允许调整", true},
     {"背景设置", false},
+    {"网络遥控…", false},
     {"按钮", true},
     {"扩展屏显示", true},
     {nullptr, false},

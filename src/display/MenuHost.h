@@ -35,6 +35,7 @@ public:
         Settings,
         AllowAdjusting,
         BackgroundSettings,
+        RemoteJoin,
         Buttons,
         ExtendedScreen,
         SecondSeparator,

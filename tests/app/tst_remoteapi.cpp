@@ -5,6 +5,7 @@
 #include "display/MenuHost.h"
 #include "remote/RemoteConfig.h"
 #include "remote/RemoteServer.h"
+#include "remote/RequestGuard.h"
 #include "settings/SettingsDialog.h"
 #include "storage/ProfileFile.h"
 #include "storage/ProgramStores.h"
@@ -14,7 +15,11 @@
 
 #include <QCheckBox>
 #include <QJsonDocument>
+#include <QDialog>
 #include <QLineEdit>
+#include <QProcess>
+#include <QPushButton>
+#include <QComboBox>
 #include <QJsonObject>
 #include <QLabel>
 #include <QNetworkAccessManager>
@@ -40,6 +45,7 @@ private Q_SLOTS:
     void webSocketWatchesAndCommands();
     void takenPortLeavesTheClockRunning();
     void settingsTurnTheRemoteOn();
+    void joinWindowGivesTheLinksAndANewKey();
 
 private:
     struct Reply
@@ -284,6 +290,38 @@ void TestRemoteApi::settingsTurnTheRemoteOn()
     QVERIFY(dialog->applyEntries());
     QVERIFY(!m_app->remoteServer());
     QCOMPARE(RemoteConfig::read(m_app->stores()->profile()).port, m_port);
+}
+
+void TestRemoteApi::joinWindowGivesTheLinksAndANewKey()
+{
+    startProgram(freePort());
+    m_app->runCommand(MenuHost::RemoteJoin);
+    QDialog* window = nullptr;
+    QTRY_VERIFY((window = m_app->clockWindow()->findChild<QDialog*>(QStringLiteral("Frm_remote"))));
+    auto* address = window->findChild<QComboBox*>(QStringLiteral("Combo_address"));
+    QCOMPARE(address->currentText(), QStringLiteral("127.0.0.1")); // it listens on this machine only
+    const QString oldKey = key();
+    auto* control = window->findChild<QLineEdit*>(QStringLiteral("Text_control"));
+    QCOMPARE(control->text(), QStringLiteral("http://127.0.0.1:%1/control?token=%2").arg(m_port).arg(oldKey));
+    QCOMPARE(window->findChild<QLineEdit*>(QStringLiteral("Text_view"))->text(),
+             QStringLiteral("http://127.0.0.1:%1/view").arg(m_port));
+    // What a phone's camera reads from the code is the link itself.
+    QTemporaryDir scans;
+    const QString png = scans.filePath(QStringLiteral("control.png"));
+    QVERIFY(window->findChild<QLabel*>(QStringLiteral("Image_control"))->pixmap().save(png));
+    QProcess zbar;
+    zbar.start(QStringLiteral("zbarimg"), {QStringLiteral("--raw"), QStringLiteral("-q"), png});
+    QVERIFY(zbar.waitForFinished(10000));
+    QCOMPARE(QString::fromUtf8(zbar.readAllStandardOutput()).trimmed(), control->text());
+
+    window->findChild<QPushButton*>(QStringLiteral("Command_renew"))->click();
+    QVERIFY(key() != oldKey);
+    QVERIFY(control->text().endsWith(key()));
+    QCOMPARE(call("POST", "/api/v1/start?token=" + oldKey).status, 401); // the old key stops at once
+    // Right after a wrong key this address waits, even with the right one.
+    QCOMPARE(call("POST", "/api/v1/start?token=" + key()).status, 429);
+    QTest::qWait(FailureThrottle::kFirstDelayMs + 50);
+    QCOMPARE(call("POST", "/api/v1/start?token=" + key()).status, 200);
 }
 
 QTEST_MAIN(TestRemoteApi)

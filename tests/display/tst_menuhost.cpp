@@ -26,7 +26,7 @@ void TestMenuHost::menusHoldTheirItemsInOrder()
         return list.join(QLatin1Char(' '));
     };
     MenuHost host;
-    QCOMPARE(captions(host.commandMenu()), QStringLiteral("开始 停止 暂停 复位 - 阶段选择 设置 允许调整* 背景设置 "
+    QCOMPARE(captions(host.commandMenu()), QStringLiteral("开始 停止 暂停 复位 - 阶段选择 设置 允许调整* 背景设置 网络遥控… "
                                                           "按钮* 扩展屏显示* - 最小化 统计 帮助 在线帮助 退出"));
     QCOMPARE(captions(host.elementMenu()), QStringLiteral("设置字体 设置颜色 居中 隐藏 显示星期*"));
 

@@ -144,6 +144,11 @@ QString RemoteRunControl::execute(const RemoteCommand& command)
     return QStringLiteral("unknown command");
 }
 
+bool RemoteRunControl::isSettling() const
+{
+    return m_engine.timers().timer5.isActive();
+}
+
 void RemoteRunControl::start()
 {
     // A closed run is cleared first, as the start key's "清零" does; the

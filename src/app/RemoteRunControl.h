@@ -24,6 +24,7 @@ public:
 
     RemoteSnapshot snapshot() const override;
     QString execute(const RemoteCommand& command) override;
+    bool isSettling() const override;
 
 private:
     void start();

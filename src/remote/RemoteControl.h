@@ -16,6 +16,8 @@ public:
     virtual RemoteSnapshot snapshot() const = 0;
     // Carries out `command`; what went wrong, or "" when it was done.
     virtual QString execute(const RemoteCommand& command) = 0;
+    // A command's effect is still on its way (a start begins a moment later).
+    virtual bool isSettling() const = 0;
 };
 
 } // namespace melvanta

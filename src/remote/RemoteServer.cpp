@@ -248,17 +248,23 @@ void RemoteServer::answerCommand(const QHttpServerRequest& request, QTcpSocket* 
     QString error;
     if (!parsed.command->isStartOrStop() || m_doublePress.accept(address, now))
         error = m_control.execute(*parsed.command);
+    auto answer = [this, error](QHttpServerResponder responder) {
+        QJsonObject body{{"ok", error.isEmpty()}, {"state", toJson(m_control.snapshot())}};
+        if (!error.isEmpty())
+            body.insert(QStringLiteral("error"), error);
+        respondJson(std::move(responder), error.isEmpty() ? Status::Ok : Status::Conflict, body);
+        pushIfChanged();
+    };
+    if (!m_control.isSettling()) {
+        answer(makeResponder(request, socket));
+        return;
+    }
     // The answer waits for the run control's deferred start, so that the
     // state it carries is the one the command brought.
     auto responder = std::make_shared<QHttpServerResponder>(makeResponder(request, socket));
-    QTimer::singleShot(kSettleMs, this, [this, responder, error, alive = QPointer<QTcpSocket>(socket)] {
-        if (!alive)
-            return;
-        QJsonObject answer{{"ok", error.isEmpty()}, {"state", toJson(m_control.snapshot())}};
-        if (!error.isEmpty())
-            answer.insert(QStringLiteral("error"), error);
-        respondJson(std::move(*responder), error.isEmpty() ? Status::Ok : Status::Conflict, answer);
-        pushIfChanged();
+    QTimer::singleShot(kSettleMs, this, [answer, responder, alive = QPointer<QTcpSocket>(socket)] {
+        if (alive)
+            answer(std::move(*responder));
     });
 }
 
@@ -288,6 +294,9 @@ void RemoteServer::acceptWebSockets()
             originAllowed(origin, host) &&
             RemoteKey::matches(m_key, query.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded));
         viewer.socket->setParent(this);
+        // A client that floods frames or sends huge ones is cut off by the socket itself.
+        viewer.socket->setMaxAllowedIncomingMessageSize(kLargestBody);
+        viewer.socket->setMaxAllowedIncomingFrameSize(kLargestBody);
         connect(viewer.socket, &QWebSocket::textMessageReceived, this,
                 [this, viewer](const QString& text) { socketMessage(viewer, text); });
         connect(viewer.socket, &QWebSocket::disconnected, this, [this, socket = viewer.socket] {

@@ -42,6 +42,7 @@ public:
     const RunState& run() const { return m_ctx.run; }
     const StageSettings& stage() const { return m_ctx.stage(); }
     RunTimers& timers() { return m_ctx.timers; }
+    const RunTimers& timers() const { return m_ctx.timers; }
     PhaseTicker& ticker() { return m_ticker; }
     RunController& control() { return m_control; }
 

@@ -17,7 +17,9 @@
 #include <QJsonDocument>
 #include <QDialog>
 #include <QLineEdit>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QTimer>
 #include <QPushButton>
 #include <QComboBox>
 #include <QJsonObject>
@@ -28,6 +30,10 @@
 #include <QTcpServer>
 #include <QWebSocket>
 #include <QtTest>
+
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 using namespace melvanta;
 
@@ -46,6 +52,7 @@ private Q_SLOTS:
     void takenPortLeavesTheClockRunning();
     void settingsTurnTheRemoteOn();
     void joinWindowGivesTheLinksAndANewKey();
+    void burstsLeaveTheClockOnTime();
 
 private:
     struct Reply
@@ -322,6 +329,58 @@ void TestRemoteApi::joinWindowGivesTheLinksAndANewKey()
     QCOMPARE(call("POST", "/api/v1/start?token=" + key()).status, 429);
     QTest::qWait(FailureThrottle::kFirstDelayMs + 50);
     QCOMPARE(call("POST", "/api/v1/start?token=" + key()).status, 200);
+}
+
+void TestRemoteApi::burstsLeaveTheClockOnTime()
+{
+    storeCurrentStage(30);
+    startProgram(freePort());
+    m_app->runCommand(MenuHost::Start);
+    QTRY_COMPARE(m_app->engine()->status(), RunStatus::Running);
+    // When each shown second appeared.
+    QList<qint64> flips;
+    QElapsedTimer clock;
+    clock.start();
+    QString shown = m_app->clockWindow()->clockText();
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, this, [&] {
+        if (m_app->clockWindow()->clockText() != shown) {
+            shown = m_app->clockWindow()->clockText();
+            flips << clock.elapsed();
+        }
+    });
+    watch.start(5);
+
+    // A thousand commands and a hundred viewers that come and go, all at once.
+    const QString token = QStringLiteral("?token=") + key();
+    QList<QNetworkReply*> replies;
+    for (int i = 0; i < 1000; ++i) {
+        QNetworkRequest request(QUrl(QStringLiteral("http://127.0.0.1:%1/api/v1/%2%3")
+                                         .arg(m_port)
+                                         .arg(i % 2 ? QStringLiteral("start") : QStringLiteral("state"))
+                                         .arg(token)));
+        replies << m_network.get(request);
+    }
+    std::vector<std::unique_ptr<QWebSocket>> viewers;
+    for (int i = 0; i < 100; ++i) {
+        viewers.push_back(std::make_unique<QWebSocket>());
+        viewers.back()->open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(m_port)));
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(
+        std::all_of(replies.cbegin(), replies.cend(), [](QNetworkReply* r) { return r->isFinished(); }), 20000);
+    for (auto& viewer : viewers)
+        viewer->abort();
+    QTest::qWait(1500);
+    watch.stop();
+    qDeleteAll(replies);
+
+    QCOMPARE(m_app->engine()->status(), RunStatus::Running); // start while running is no stop
+    QVERIFY2(flips.size() >= 3, qPrintable(QString::number(flips.size())));
+    for (int i = 1; i < flips.size(); ++i) {
+        const qint64 gap = flips.at(i) - flips.at(i - 1);
+        QVERIFY2(gap > 800 && gap < 1200, qPrintable(QStringLiteral("a second of %1 ms").arg(gap)));
+    }
+    QCOMPARE(call("GET", "/api/v1/state").status, 200);
 }
 
 QTEST_MAIN(TestRemoteApi)

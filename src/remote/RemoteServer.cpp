@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <utility>
 
 // The pages live in the resources of this library, which a static link
 // would otherwise leave out.
@@ -128,8 +129,12 @@ RemoteServer::RemoteServer(RemoteControl& control, QString key, QObject* parent)
 
 RemoteServer::~RemoteServer()
 {
-    for (const Viewer& viewer : std::as_const(m_sockets))
+    // Closing a socket reports its end to this server, which is going.
+    const QList<Viewer> viewers = std::exchange(m_sockets, {});
+    for (const Viewer& viewer : viewers) {
+        viewer.socket->disconnect(this);
         delete viewer.socket;
+    }
 }
 
 bool RemoteServer::start(const RemoteConfig& config, QString* error)

@@ -66,10 +66,12 @@ RemoteSnapshot RemoteRunControl::snapshot() const
     s.countsDown = !run.longTerm && !overtime;
     s.durationMs = qint64(run.totalSeconds) * 1000;
     const bool underWay = m_engine.status() == RunStatus::Running || m_engine.status() == RunStatus::Paused;
-    s.elapsedMs = underWay || m_engine.status() == RunStatus::Cleared ? run.elapsedMs[1] : 0;
+    s.elapsedMs = underWay || m_engine.status() == RunStatus::Cleared ? m_engine.liveElapsedMs() : 0;
     s.overtimeMs = run.elapsedMs[2];
-    // The clock shows the remaining time rounded up to whole seconds.
-    s.remainingMs = overtime ? 0 : qMax<qint64>(0, s.durationMs - s.elapsedMs);
+    // The whole seconds of the remaining time are the seconds the clock
+    // shows: it shows the time left rounded up.
+    s.remainingMs =
+        overtime ? 0 : qMax<qint64>(0, s.durationMs + RunState::kShownSecondLeadMs - (underWay ? s.elapsedMs : 0));
     if (m_engine.status() == RunStatus::Running && !overtime && !run.longTerm)
         s.endsAt = now + s.remainingMs;
     s.serverNow = now;

@@ -121,9 +121,9 @@ RemoteServer::RemoteServer(RemoteControl& control, QString key, QObject* parent)
     initialisePages();
     m_clock.start();
     connect(this, &QAbstractHttpServer::newWebSocketConnection, this, &RemoteServer::acceptWebSockets);
-    // Changes are looked for ten times a second: the shown second, a phase,
-    // a pause or a message reach the views within a tenth of a second.
-    m_pushTimer.setInterval(100);
+    // Changes are looked for 25 times a second: the shown second, a phase,
+    // a pause or a message reach the views well within a tenth of a second.
+    m_pushTimer.setInterval(40);
     connect(&m_pushTimer, &QTimer::timeout, this, &RemoteServer::pushIfChanged);
 }
 
@@ -354,10 +354,11 @@ void RemoteServer::pushIfChanged()
     if (m_sockets.isEmpty())
         return;
     const RemoteSnapshot snapshot = m_control.snapshot();
-    // The time of the snapshot changes every time; whether anything else did
-    // decides, and a drift of the end below a quarter second is no change.
+    // The times measured now change at every look; the shown text says when
+    // a second has passed, and a drift of the end below a quarter second is
+    // no change.
     RemoteSnapshot compared = snapshot;
-    compared.serverNow = 0;
+    compared.serverNow = compared.remainingMs = compared.elapsedMs = compared.overtimeMs = 0;
     if (compared.endsAt)
         compared.endsAt = *compared.endsAt / 250;
     const QByteArray key = stateMessage(compared);

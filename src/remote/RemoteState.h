@@ -34,7 +34,7 @@ struct RemoteSnapshot
     bool flashing = false;
     bool countsDown = true;
     qint64 durationMs = 0;
-    qint64 remainingMs = 0;
+    qint64 remainingMs = 0; // its whole seconds are the seconds the clock shows
     qint64 elapsedMs = 0;
     qint64 overtimeMs = 0;
     std::optional<qint64> endsAt; // epoch ms at which the remaining time reaches 0; none while paused

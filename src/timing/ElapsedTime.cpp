@@ -58,6 +58,11 @@ void followWallClock(RunContext& ctx)
 qint64 timeSinceMark(RunContext& ctx)
 {
     followWallClock(ctx);
+    return peekTimeSinceMark(ctx);
+}
+
+qint64 peekTimeSinceMark(const RunContext& ctx)
+{
     const RunState& run = ctx.run;
     qint64 since = 0;
     if (run.timingSource == int(TimingSourceKind::TimeOfDay))

@@ -26,6 +26,9 @@ qint64 measureElapsed(RunContext& context, Counter counter);
 // Milliseconds since the start mark (the length of a pause, or what a
 // long-term run has counted since it last started).
 qint64 timeSinceMark(RunContext& context);
+// The same as the timing source reads it now, without looking for a step
+// of the wall clock: for those watching the clock between its ticks.
+qint64 peekTimeSinceMark(const RunContext& context);
 
 // Re-bases counting on the timing source: start mark and time of day are
 // now, less `agoMs` (counting began that long ago).

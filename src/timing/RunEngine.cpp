@@ -1,5 +1,7 @@
 #include "timing/RunEngine.h"
 
+#include "timing/ElapsedTime.h"
+
 #include "timing/ClockScreen.h"
 
 namespace melvanta {
@@ -35,6 +37,15 @@ void RunEngine::halt()
     RunTimers& t = m_ctx.timers;
     for (TickTimer* timer : {&t.timer1, &t.timer3, &t.timer4, &t.timer5, &t.timer7, &t.timer9, &t.timer10, &t.timer11})
         timer->stop();
+}
+
+qint64 RunEngine::liveElapsedMs() const
+{
+    const RunState& run = m_ctx.run;
+    if (m_ctx.status != RunStatus::Running || run.longTerm || run.activeCounter != 0 || run.finished)
+        return run.elapsedMs[1];
+    // Never less than the last tick counted: a wall-clock step is for the tick to settle.
+    return qMax(run.elapsedMs[1], run.accumulatedMs[1] + peekTimeSinceMark(m_ctx));
 }
 
 } // namespace melvanta

@@ -30,6 +30,9 @@ public:
     void PauseRun() { m_control.PauseRun(); }
     // More or less time for a countdown under way; false for any other run.
     bool addTime(int seconds) { return m_ticker.addTime(seconds); }
+    // The main counter's elapsed time measured now, not at its last tick
+    // (what others watching the clock count from).
+    qint64 liveElapsedMs() const;
     // After the settings changed: show the current stage without a run.
     void reloadStage() { m_control.reloadStage(); }
     // A stage was chosen from the stage list.

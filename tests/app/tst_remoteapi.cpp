@@ -370,7 +370,7 @@ void TestRemoteApi::burstsLeaveTheClockOnTime()
         std::all_of(replies.cbegin(), replies.cend(), [](QNetworkReply* r) { return r->isFinished(); }), 20000);
     for (auto& viewer : viewers)
         viewer->abort();
-    QTest::qWait(1500);
+    QTest::qWait(3500);
     watch.stop();
     qDeleteAll(replies);
 

@@ -306,6 +306,7 @@ void RemoteServer::acceptWebSockets()
                 [this, viewer](const QString& text) { socketMessage(viewer, text); });
         connect(viewer.socket, &QWebSocket::disconnected, this, [this, socket = viewer.socket] {
             m_sockets.removeIf([socket](const Viewer& v) { return v.socket == socket; });
+            m_budgets.remove(socket);
             socket->deleteLater();
         });
         m_sockets.append(viewer);
@@ -317,6 +318,10 @@ void RemoteServer::socketMessage(Viewer viewer, const QString& text)
 {
     if (text.size() > kLargestBody) {
         viewer.socket->close(QWebSocketProtocol::CloseCodeTooMuchData, QStringLiteral("message too long"));
+        return;
+    }
+    if (!m_budgets[viewer.socket].take(m_clock.elapsed())) {
+        viewer.socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("too many messages"));
         return;
     }
     const QJsonObject message = QJsonDocument::fromJson(text.toUtf8()).object();

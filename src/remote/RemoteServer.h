@@ -67,6 +67,7 @@ private:
     DoublePressFilter m_doublePress;
     QElapsedTimer m_clock;
     QList<Viewer> m_sockets;
+    QHash<const QWebSocket*, MessageBudget> m_budgets;
     QTimer m_pushTimer;
     QByteArray m_lastPushed;
 };

@@ -61,6 +61,15 @@ void FailureThrottle::failed(const QString& address, qint64 nowMs)
     }
 }
 
+bool MessageBudget::take(qint64 nowMs)
+{
+    if (m_windowStart < 0 || nowMs - m_windowStart >= 1000) {
+        m_windowStart = nowMs;
+        m_count = 0;
+    }
+    return ++m_count <= kMostPerSecond;
+}
+
 bool DoublePressFilter::accept(const QString& client, qint64 nowMs)
 {
     const auto found = m_lastMs.constFind(client);

@@ -43,6 +43,21 @@ private:
     QHash<QString, Failures> m_failures;
 };
 
+// What one WebSocket may send: a view pings now and then and an operator
+// taps buttons, so more than a few dozen messages a second is a flood.
+class MessageBudget
+{
+public:
+    // Whether a message at `nowMs` is within the budget.
+    bool take(qint64 nowMs);
+
+    static constexpr int kMostPerSecond = 40;
+
+private:
+    qint64 m_windowStart = -1;
+    int m_count = 0;
+};
+
 // Start and stop from one client twice within half a second count once: a
 // panel's button pressed twice by accident must not start and stop again.
 class DoublePressFilter

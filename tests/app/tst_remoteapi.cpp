@@ -194,6 +194,8 @@ void TestRemoteApi::refusedRequestsChangeNothing_data()
                400);
     addTestRow("dots in the path", QByteArray("GET"), QString("/web/%2E%2E/%2E%2E/etc/passwd"), QByteArray(),
                QByteArray(), 0, false, 404);
+    addTestRow("invalid UTF-8", QByteArray("POST"), QString("/api/v1/%FF%FE?text=%FF"), QByteArray(), QByteArray(), 0,
+               true, 400);
     addTestRow("nothing there", QByteArray("GET"), QString("/nothing"), QByteArray(), QByteArray(), 0, false, 404);
 }
 
@@ -254,6 +256,18 @@ void TestRemoteApi::webSocketWatchesAndCommands()
         answer = receive(operatorPhone);
     QCOMPARE(answer.value("ok").toBool(), true);
     QTRY_COMPARE(m_app->engine()->status(), RunStatus::Running);
+    // Garbage from a commander is answered, not acted on.
+    operatorPhone.sendBinaryMessage(QByteArray("\xff\xfe{"));
+    operatorPhone.sendTextMessage(QStringLiteral("{not json"));
+    // A flood of messages from a view ends that view, and nothing else.
+    QWebSocket flooder;
+    flooder.open(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws").arg(m_port)));
+    QCOMPARE(receive(flooder).value("type").toString(), QStringLiteral("state"));
+    QSignalSpy flooderClosed(&flooder, &QWebSocket::disconnected);
+    for (int i = 0; i < 500; ++i)
+        flooder.sendTextMessage(QStringLiteral(R"({"cmd":"ping","id":%1})").arg(i));
+    QVERIFY(flooderClosed.wait(5000));
+    QCOMPARE(m_app->engine()->status(), RunStatus::Running);
     // Every shown second reaches the views.
     QJsonObject pushed;
     for (int i = 0; i < 20 && pushed.value("state").toObject().value("text").toString() != QLatin1String("00:59"); ++i)

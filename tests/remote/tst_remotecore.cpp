@@ -30,6 +30,7 @@ private Q_SLOTS:
     void origins();
     void wrongKeysSlowDown();
     void doublePressCountsOnce();
+    void floodsExceedTheBudget();
     void keyIsMadeOnceAndRenewed();
     void config_data();
     void config();
@@ -196,6 +197,16 @@ void TestRemoteCore::doublePressCountsOnce()
     QVERIFY(!filter.accept(QStringLiteral("panel"), 10300));
     QVERIFY(filter.accept(QStringLiteral("phone"), 10300));
     QVERIFY(filter.accept(QStringLiteral("panel"), 10501));
+}
+
+void TestRemoteCore::floodsExceedTheBudget()
+{
+    MessageBudget budget;
+    int taken = 0;
+    for (int i = 0; i < 100; ++i)
+        taken += budget.take(5000 + i); // a hundred within a tenth of a second
+    QCOMPARE(taken, MessageBudget::kMostPerSecond);
+    QVERIFY(budget.take(6000)); // the next second starts afresh
 }
 
 void TestRemoteCore::keyIsMadeOnceAndRenewed()

@@ -295,8 +295,13 @@ void RemoteServer::acceptWebSockets()
         const QUrlQuery query(viewer.socket->requestUrl());
         const QByteArray origin = viewer.socket->origin().toUtf8();
         const QByteArray host = viewer.socket->request().rawHeader("Host");
+        // Another site's page may not even watch: its scripts would read the room's clock.
+        if (!originAllowed(origin, host)) {
+            viewer.socket->close(QWebSocketProtocol::CloseCodePolicyViolated, QStringLiteral("another site"));
+            viewer.socket->deleteLater();
+            continue;
+        }
         viewer.mayCommand =
-            originAllowed(origin, host) &&
             RemoteKey::matches(m_key, query.queryItemValue(QStringLiteral("token"), QUrl::FullyDecoded));
         viewer.socket->setParent(this);
         // A client that floods frames or sends huge ones is cut off by the socket itself.

@@ -256,6 +256,14 @@ void TestRemoteApi::webSocketWatchesAndCommands()
         answer = receive(operatorPhone);
     QCOMPARE(answer.value("ok").toBool(), true);
     QTRY_COMPARE(m_app->engine()->status(), RunStatus::Running);
+    // Another site's page may not open one at all.
+    QWebSocket foreign;
+    QNetworkRequest foreignRequest(QUrl(QStringLiteral("ws://127.0.0.1:%1/ws?token=%2").arg(m_port).arg(key())));
+    foreignRequest.setRawHeader("Origin", "http://evil.example");
+    QSignalSpy foreignClosed(&foreign, &QWebSocket::disconnected);
+    foreign.open(foreignRequest);
+    QVERIFY(foreignClosed.wait(5000));
+    QCOMPARE(foreign.closeCode(), QWebSocketProtocol::CloseCodePolicyViolated);
     // Garbage from a commander is answered, not acted on.
     operatorPhone.sendBinaryMessage(QByteArray("\xff\xfe{"));
     operatorPhone.sendTextMessage(QStringLiteral("{not json"));

@@ -137,8 +137,7 @@ QString RemoteRunControl::execute(const RemoteCommand& command)
         showMessage(command);
         return QString();
     case Kind::HideMessage:
-        if (m_messageOnScreen)
-            m_window.setPromptText(QString());
+        m_window.setOperatorMessage(QString());
         m_message.clear();
         m_messageFlashes = m_messageOnScreen = false;
         return QString();
@@ -175,13 +174,10 @@ QString RemoteRunControl::chooseRelative(int step)
 
 void RemoteRunControl::showMessage(const RemoteCommand& command)
 {
-    if (m_messageOnScreen && !command.onScreen)
-        m_window.setPromptText(QString());
     m_message = command.text;
     m_messageFlashes = command.flash;
     m_messageOnScreen = command.onScreen && !command.text.isEmpty();
-    if (m_messageOnScreen)
-        m_window.setPromptText(command.text);
+    m_window.setOperatorMessage(m_messageOnScreen ? command.text : QString());
 }
 
 } // namespace melvanta

@@ -326,6 +326,11 @@ void ClockWindow::setPromptText(const QString& text)
     m_text->setPrompt(text);
 }
 
+void ClockWindow::setOperatorMessage(const QString& text)
+{
+    m_text->setOperatorMessage(text);
+}
+
 void ClockWindow::setPromptVisible(bool visible)
 {
     m_text->setPromptVisible(visible);

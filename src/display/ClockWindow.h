@@ -153,6 +153,8 @@ public:
     QColor targetColour(int target) const;
     // A size chosen for the overtime clock alone (0: the clock's size).
     void setOvertimePoints(int points) { m_overtimePoints = points; }
+    // A message of the operator's on the prompt line, over the phases' prompts; "" takes it away.
+    void setOperatorMessage(const QString& text);
     // The prompt line shows the week day in long-term timing, as the stage says.
     void refreshPrompt();
 

@@ -110,6 +110,8 @@ void TextLines::setPrompt(const QString& text)
     QString shown = text;
     if (stage().longTerm() && stage().promptShowsWeekday())
         shown = weekdayText();
+    if (!m_operatorMessage.isEmpty())
+        shown = m_operatorMessage;
     if (shown.isEmpty() && m_adjusting)
         shown = placeholder(kPromptElement);
     QLabel* line = m_lines[kPromptElement];
@@ -122,7 +124,14 @@ void TextLines::setPrompt(const QString& text)
 
 void TextLines::setPromptVisible(bool visible)
 {
-    m_boxes[kPromptElement]->setVisible(visible && !m_lines[kPromptElement]->text().isEmpty());
+    m_boxes[kPromptElement]->setVisible((visible || !m_operatorMessage.isEmpty()) &&
+                                        !m_lines[kPromptElement]->text().isEmpty());
+}
+
+void TextLines::setOperatorMessage(const QString& text)
+{
+    m_operatorMessage = text;
+    setPrompt(m_prompt);
 }
 
 void TextLines::setDateLine(const QString& text)

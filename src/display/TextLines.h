@@ -44,6 +44,9 @@ public:
     void setPrompt(const QString& text);
     const QString& prompt() const { return m_prompt; }
     void setPromptVisible(bool visible);
+    // A message of the operator's stands on the prompt line, over the
+    // phases' prompts, until it is taken away ("").
+    void setOperatorMessage(const QString& text);
     void setDateLine(const QString& text);
     void setDynamicText(const QString& text);
     const QString& dynamicText() const { return m_dynamicText; }
@@ -76,6 +79,7 @@ private:
     MarqueeLine* m_marquee = nullptr;
     QString m_dynamicText;
     QString m_prompt;
+    QString m_operatorMessage;
     bool m_adjusting = false;
 };
 

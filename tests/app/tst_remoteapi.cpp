@@ -150,6 +150,14 @@ void TestRemoteApi::commandsDriveTheRun()
     QVERIFY2(m_app->clockWindow()->clockText().startsWith(QLatin1String("01:5")),
              qPrintable(m_app->clockWindow()->clockText()));
 
+    // A message for the speaker on the main screen's prompt line stays there
+    // while the phases' prompts come and go, until it is hidden.
+    QCOMPARE(call("POST", "/api/v1/message" + token + "&text=%E8%AF%B7%E6%94%B6%E5%B0%BE&screen=1").status, 200);
+    QTest::qWait(1500);
+    QCOMPARE(m_app->clockWindow()->textLine(3)->text(), QStringLiteral("请收尾"));
+    QCOMPARE(call("POST", "/api/v1/message/hide" + token).status, 200);
+    QVERIFY(m_app->clockWindow()->textLine(3)->text() != QStringLiteral("请收尾"));
+
     // Panels send GETs; the key can come in a header too.
     QCOMPARE(call("GET", "/api/v1/pause", {{"X-Api-Key", key().toLatin1()}}).status, 200);
     QCOMPARE(m_app->engine()->status(), RunStatus::Paused);

@@ -17,7 +17,7 @@ RUN_PACKAGES=(
     xserver-xephyr x11-xserver-utils
     pulseaudio pulseaudio-utils
     dbus-daemon
-    python3 nodejs zbar-tools
+    python3 nodejs zbar-tools desktop-file-utils appstream
     chromium chromium-driver python3-selenium
 )
 

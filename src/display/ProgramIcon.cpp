@@ -7,9 +7,10 @@ namespace melvanta {
 
 namespace {
 
-QPixmap clockFace(int size)
+// Kept in step with data/desktop/melvanta.svg, the same face for icon themes.
+QImage clockFace(int size)
 {
-    QPixmap pixmap(size, size);
+    QImage pixmap(size, size, QImage::Format_ARGB32_Premultiplied);
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -30,8 +31,13 @@ QIcon programIcon()
 {
     QIcon icon;
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(clockFace(size));
+        icon.addPixmap(QPixmap::fromImage(clockFace(size)));
     return icon;
+}
+
+QImage programIconImage(int size)
+{
+    return clockFace(size);
 }
 
 } // namespace melvanta

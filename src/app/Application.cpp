@@ -30,6 +30,7 @@
 #include "storage/StageSettingsStore.h"
 #include "storage/StartupGate.h"
 #include "storage/UnsavedProfileChanges.h"
+#include "storage/UserDataFolder.h"
 #include "support/MessageBox.h"
 #include "support/ShellOpen.h"
 #include "timing/RunEngine.h"
@@ -87,7 +88,19 @@ Application::Start Application::start()
         else
             QCoreApplication::exit(0); // ends the message's loop too
     });
-    const QString folder = ProgramFolder::path();
+    const FolderChoice where = ProgramFolder::choice();
+    const QString& folder = where.folder;
+    // An installed copy's per-user folder is made and filled before anything
+    // (the lock among them) is put into it.
+    QString folderNotice;
+    if (where.perUser) {
+        const FolderPreparation prepared = UserDataFolder(folder, where.shippedFolder).prepare();
+        if (!prepared.usable) {
+            MessageBox::inform(prepared.message);
+            return Start::GateFailed;
+        }
+        folderNotice = prepared.message;
+    }
     m_instance = std::make_unique<SingleInstance>(folder);
     if (m_instance->claim() == SingleInstance::Claim::RunningElsewhere)
         return Start::AlreadyRunning;
@@ -95,7 +108,7 @@ Application::Start Application::start()
     m_stores = std::make_unique<ProgramStores>(folder);
     // The gate comes before anything touches the profile file: a damaged one
     // is set aside unread.
-    const GateOutcome gate = runStartupGate(m_stores->registry(), folder);
+    const GateOutcome gate = runStartupGate(m_stores->registry(), folder, kProgramVersion, where.shippedFolder);
     if (!gate.pass) {
         MessageBox::inform(gate.message);
         return Start::GateFailed;
@@ -141,6 +154,8 @@ Application::Start Application::start()
     // A lock that cannot be used does not keep the clock from the room.
     if (!m_instance->problem().isEmpty())
         MessageBox::notice(m_instance->problem(), 10000, m_clockWindow.get());
+    if (!folderNotice.isEmpty())
+        MessageBox::notice(folderNotice, 10000, m_clockWindow.get());
     return Start::WindowsShown;
 }
 

@@ -2,18 +2,44 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+
+#ifndef MELVANTA_SHIPPED_FROM_BINDIR
+#define MELVANTA_SHIPPED_FROM_BINDIR "../share/melvanta"
+#endif
 
 namespace melvanta {
 
-QString ProgramFolder::path()
+FolderChoice ProgramFolder::choice()
 {
     const QString home = qEnvironmentVariable("MELVANTA_HOME");
     if (!home.isEmpty())
-        return withTrailingSeparator(QDir::fromNativeSeparators(home));
-    if (QCoreApplication::instance())
-        return withTrailingSeparator(QCoreApplication::applicationDirPath());
-    return withTrailingSeparator(QDir::currentPath());
+        return choose(QDir::fromNativeSeparators(home), QString(), QString());
+    if (!QCoreApplication::instance())
+        return choose(QString(), QDir::currentPath(), QString());
+    // The executable does not move while it runs, and the per-user folder
+    // depends only on the environment it started with.
+    static const FolderChoice installedOrBeside =
+        choose(QString(), QCoreApplication::applicationDirPath(),
+               QStandardPaths::writableLocation(QStandardPaths::AppDataLocation));
+    return installedOrBeside;
+}
+
+FolderChoice ProgramFolder::choose(const QString& namedHome, const QString& executableFolder,
+                                   const QString& perUserFolder)
+{
+    if (!namedHome.isEmpty()) {
+        const QString folder = withTrailingSeparator(namedHome);
+        return {folder, folder, false};
+    }
+    const QString beside = withTrailingSeparator(executableFolder);
+    const QString shipped =
+        withTrailingSeparator(QDir::cleanPath(beside + QStringLiteral(MELVANTA_SHIPPED_FROM_BINDIR)));
+    const bool ownProfile = QFileInfo(beside + QStringLiteral("TimeData.db")).isFile();
+    if (!ownProfile && !perUserFolder.isEmpty() && QFileInfo(shipped + QLatin1String(kHelpFileName)).isFile())
+        return {withTrailingSeparator(perUserFolder), shipped, true};
+    return {beside, beside, false};
 }
 
 QString ProgramFolder::withTrailingSeparator(const QString& folder)

@@ -25,12 +25,14 @@ GateOutcome checkSettingsVersion(RegistryStore& store, double programVersion)
     return {};
 }
 
-QStringList missingDataFiles(const QString& programFolder)
+QStringList missingDataFiles(const QString& programFolder, const QString& shippedFolder)
 {
     const QString folder = ProgramFolder::withTrailingSeparator(programFolder);
+    const QString shipped = shippedFolder.isEmpty() ? folder : ProgramFolder::withTrailingSeparator(shippedFolder);
     QStringList missing;
     for (const char* name : {kDatabaseFileName, kHelpFileName, kProfileFileName}) {
-        if (!QFileInfo(folder + QLatin1String(name)).isFile())
+        const QString& where = qstrcmp(name, kHelpFileName) == 0 ? shipped : folder;
+        if (!QFileInfo(where + QLatin1String(name)).isFile())
             missing << QLatin1String(name);
     }
     return missing;
@@ -48,14 +50,15 @@ QString setAsideOversizedProfile(const QString& programFolder, const QDateTime& 
     return QFile::rename(path, aside) ? aside : QString();
 }
 
-GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion)
+GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion,
+                           const QString& shippedFolder)
 {
     GateOutcome outcome = checkSettingsVersion(store, programVersion);
     if (!outcome.pass)
         return outcome;
     if (!setAsideOversizedProfile(programFolder).isEmpty())
         return {false, QString::fromUtf8(kIncompleteInstallMessage)};
-    if (!missingDataFiles(programFolder).isEmpty())
+    if (!missingDataFiles(programFolder, shippedFolder).isEmpty())
         return {false, QString::fromUtf8(kIncompleteInstallMessage)};
     return {};
 }

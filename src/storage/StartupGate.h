@@ -25,8 +25,9 @@ struct GateOutcome
 // load yields the first-run defaults) and records this release's version.
 GateOutcome checkSettingsVersion(RegistryStore& store, double programVersion = kProgramVersion);
 
-// The data files that must lie in the program folder and are missing.
-QStringList missingDataFiles(const QString& programFolder);
+// The data files that must lie in the program folder and are missing; the
+// help page lies in `shippedFolder` (the program folder when empty).
+QStringList missingDataFiles(const QString& programFolder, const QString& shippedFolder = QString());
 
 // A profile file is small by nature: one over this size is damaged, or not
 // this program's at all.
@@ -39,6 +40,7 @@ QString setAsideOversizedProfile(const QString& programFolder, const QDateTime& 
 
 // The whole start-up gate: version first, then the data files (an oversized
 // profile file counts as damaged: it is set aside and the start stops).
-GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion = kProgramVersion);
+GateOutcome runStartupGate(RegistryStore& store, const QString& programFolder, double programVersion = kProgramVersion,
+                           const QString& shippedFolder = QString());
 
 } // namespace melvanta

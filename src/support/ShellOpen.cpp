@@ -37,7 +37,7 @@ bool open(const QUrl& url)
 
 void OpenHelpFile()
 {
-    const QString path = ProgramFolder::file(QLatin1String(kHelpFileName));
+    const QString path = ProgramFolder::helpFile();
     if (!QFileInfo(path).isFile()) {
         MessageBox::inform(QLatin1String(kHelpFileName) + QStringLiteral("不存在，请保证文件完整"));
         return;

@@ -4,6 +4,7 @@
 #include "stages/DatabaseSchema.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -42,7 +43,7 @@ RecordDatabase::Result RecordDatabase::store(const TimingRecord& record, const Q
     Result result;
     Attempt attempt = insertOnce(record, &result.error);
     if (attempt == Attempt::Damaged) {
-        result.asidePath = setAside(now);
+        result.asidePath = setAside(m_databasePath, now);
         if (result.asidePath.isEmpty()) {
             result.error = QStringLiteral("the damaged database cannot be moved aside");
             return result;
@@ -114,18 +115,37 @@ QString RecordDatabase::asidePathFor(const QString& databasePath, const QDateTim
     return path;
 }
 
-QString RecordDatabase::setAside(const QDateTime& now) const
+bool RecordDatabase::isDamaged(const QString& databasePath)
 {
-    const QString aside = asidePathFor(m_databasePath, now);
+    if (!QFileInfo(databasePath).isFile())
+        return false;
+    QSqlError failure;
+    bool checkFailed = false;
+    // Read-only, so that looking never creates or changes anything.
+    withDatabase(databasePath, QStringLiteral("QSQLITE_OPEN_READONLY;QSQLITE_BUSY_TIMEOUT=250"), [&](QSqlDatabase& db) {
+        QSqlQuery query(db);
+        if (!query.exec(QStringLiteral("PRAGMA quick_check")) || !query.next()) {
+            failure = query.lastError();
+            return false;
+        }
+        checkFailed = query.value(0).toString() != QLatin1String("ok");
+        return true;
+    });
+    return checkFailed || isDamage(failure);
+}
+
+QString RecordDatabase::setAside(const QString& databasePath, const QDateTime& now)
+{
+    const QString aside = asidePathFor(databasePath, now);
     // The companions go first: a fresh database must never find the old one's journal.
     for (const char* suffix : kCompanionSuffixes) {
-        const QString companion = m_databasePath + QLatin1String(suffix);
+        const QString companion = databasePath + QLatin1String(suffix);
         if (QFile::exists(companion) && !QFile::rename(companion, aside + QLatin1String(suffix)))
             return QString();
     }
-    if (!QFile::rename(m_databasePath, aside))
+    if (!QFile::rename(databasePath, aside))
         return QString();
-    qWarning("the damaged database %s was kept as %s and replaced by a fresh one", qPrintable(m_databasePath),
+    qWarning("the damaged database %s was kept as %s and replaced by a fresh one", qPrintable(databasePath),
              qPrintable(aside));
     return aside;
 }

@@ -39,6 +39,14 @@ public:
     // that name is taken.
     static QString asidePathFor(const QString& databasePath, const QDateTime& now);
 
+    // True when SQLite calls the existing file at `databasePath` damaged or
+    // no database; a missing, locked or unreadable file is not damaged.
+    static bool isDamaged(const QString& databasePath);
+
+    // Moves a damaged file aside, its journal and write-ahead log with it;
+    // returns where it went, empty when it could not be moved.
+    static QString setAside(const QString& databasePath, const QDateTime& now);
+
 private:
     enum class Attempt
     {
@@ -48,7 +56,6 @@ private:
         Damaged
     };
     Attempt insertOnce(const TimingRecord& record, QString* error) const;
-    QString setAside(const QDateTime& now) const;
 
     QString m_databasePath;
     int m_busyTimeoutMs;

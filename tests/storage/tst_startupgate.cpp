@@ -85,24 +85,36 @@ private Q_SLOTS:
     {
         QTest::addColumn<QStringList>("present");
         QTest::addColumn<QStringList>("missing");
+        // An installed copy reads the help page from the shipped folder, not its own.
+        QTest::addColumn<QStringList>("shipped"); // null: the program folder is the shipped folder
         const QStringList all{"DeskData.db", "help.html", "TimeData.db"};
-        QTest::newRow("complete") << all << QStringList();
-        QTest::newRow("no database") << QStringList{"help.html", "TimeData.db"} << QStringList{"DeskData.db"};
-        QTest::newRow("no help page") << QStringList{"DeskData.db", "TimeData.db"} << QStringList{"help.html"};
-        QTest::newRow("no profile") << QStringList{"DeskData.db", "help.html"} << QStringList{"TimeData.db"};
-        QTest::newRow("empty folder") << QStringList() << all;
+        const QStringList own{"DeskData.db", "TimeData.db"};
+        QTest::newRow("complete") << all << QStringList() << QStringList();
+        QTest::newRow("no database") << QStringList{"help.html", "TimeData.db"} << QStringList{"DeskData.db"}
+                                     << QStringList();
+        QTest::newRow("no help page") << own << QStringList{"help.html"} << QStringList();
+        QTest::newRow("no profile") << QStringList{"DeskData.db", "help.html"} << QStringList{"TimeData.db"}
+                                    << QStringList();
+        QTest::newRow("empty folder") << QStringList() << all << QStringList();
+        QTest::newRow("installed: help page shipped") << own << QStringList() << QStringList{"help.html"};
+        QTest::newRow("installed: help page only in the user's folder")
+            << all << QStringList{"help.html"} << QStringList{"DeskData.db"};
     }
     void dataFiles()
     {
         QFETCH(QStringList, present);
         QFETCH(QStringList, missing);
+        QFETCH(QStringList, shipped);
         TestSandbox sandbox;
         for (const QString& name : present)
             sandbox.writeFile(name, "x");
-        QCOMPARE(missingDataFiles(sandbox.programFolder()), missing);
+        const QString shippedFolder = shipped.isEmpty() ? QString() : sandbox.filePath(QStringLiteral("share"));
+        for (const QString& name : shipped)
+            sandbox.writeFile(QStringLiteral("share/") + name, "x");
+        QCOMPARE(missingDataFiles(sandbox.programFolder(), shippedFolder), missing);
 
         RegistryStore store; // first start: no settings version yet
-        const GateOutcome outcome = runStartupGate(store, sandbox.programFolder());
+        const GateOutcome outcome = runStartupGate(store, sandbox.programFolder(), kProgramVersion, shippedFolder);
         QCOMPARE(outcome.pass, missing.isEmpty());
         QCOMPARE(outcome.message, missing.isEmpty() ? QString() : QStringLiteral("保持程序完整，请重新安装"));
         // The version is checked and recorded first, whatever files are missing.

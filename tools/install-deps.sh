@@ -4,7 +4,7 @@
 set -euo pipefail
 
 BUILD_PACKAGES=(
-    build-essential cmake
+    build-essential cmake dpkg-dev file
     qt6-base-dev qt6-multimedia-dev libqt6sql6-sqlite qt6-translations-l10n
     libxlsxwriter-dev libxcb1-dev libxcb-keysyms1-dev libxcb-screensaver0-dev libgl-dev pkg-config
     qt6-base-private-dev

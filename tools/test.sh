@@ -12,3 +12,6 @@ export LSAN_OPTIONS="suppressions=$root/tests/sanitizer/lsan.supp:print_suppress
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:suppressions=$root/tests/sanitizer/ubsan.supp"
 cd "$build_dir"
 "$root/tools/with-display.sh" ctest --output-on-failure -j"$(nproc)"
+
+# The Debian package, from a Release build of its own: its contents and dependencies.
+"$root/tools/package.sh" "$root/build-release"

@@ -2,6 +2,7 @@
 
 #include "core/ProgramFolder.h"
 #include "storage/ProfileFile.h"
+#include "storage/StartupGate.h"
 #include "timing/RecordDatabase.h"
 
 #include <QCoreApplication>
@@ -104,15 +105,23 @@ FolderPreparation UserDataFolder::prepare(const QDateTime& now) const
     probe.close();
 
     const QString database = m_folder + QLatin1String(kDatabaseFileName);
-    QString damageNote;
+    QStringList notes;
     if (RecordDatabase::isDamaged(database)) {
         result.damagedAside = RecordDatabase::setAside(database, now);
-        damageNote = result.damagedAside.isEmpty()
-                         ? QStringLiteral("数据文件夹“%1”中的“%2”已损坏，且无法改名保存，计时记录将不能保存。")
-                               .arg(shown, QLatin1String(kDatabaseFileName))
-                         : QStringLiteral("数据文件夹“%1”中的“%2”已损坏，已改名保存为“%3”，并换上了一个新的数据库。")
-                               .arg(shown, QLatin1String(kDatabaseFileName), QFileInfo(result.damagedAside).fileName());
+        notes << (result.damagedAside.isEmpty()
+                      ? QStringLiteral("数据文件夹“%1”中的“%2”已损坏，且无法改名保存，计时记录将不能保存。")
+                            .arg(shown, QLatin1String(kDatabaseFileName))
+                      : QStringLiteral("数据文件夹“%1”中的“%2”已损坏，已改名保存为“%3”，并换上了一个新的数据库。")
+                            .arg(shown, QLatin1String(kDatabaseFileName), QFileInfo(result.damagedAside).fileName()));
     }
+
+    // A damaged profile here would stop the start with a call to reinstall,
+    // which cannot mend a user's folder: it is kept aside and the shipped one
+    // put in its place like any missing item.
+    const QString profileAside = setAsideOversizedProfile(m_folder, now);
+    if (!profileAside.isEmpty())
+        notes << QStringLiteral("数据文件夹“%1”中的“%2”已损坏，已改名保存为“%3”，并换上了默认的设置。")
+                     .arg(shown, QLatin1String(kProfileFileName), QFileInfo(profileAside).fileName());
 
     for (const QString& name : itemNames()) {
         if (QFileInfo::exists(m_folder + name) || !QFileInfo::exists(m_shipped + name))
@@ -125,7 +134,7 @@ FolderPreparation UserDataFolder::prepare(const QDateTime& now) const
         }
         result.filled << name;
     }
-    result.message = damageNote;
+    result.message = notes.join(QLatin1Char('\n'));
     return result;
 }
 

@@ -20,8 +20,8 @@ struct FolderPreparation
 // An installed copy's per-user data folder. Its first start fills it from
 // the shipped defaults; later starts, and upgrades that ship new defaults,
 // only add what is missing and never overwrite what the user has. A
-// database SQLite calls damaged is kept aside under a time-stamped name and
-// replaced by the shipped empty one.
+// database SQLite calls damaged, or an oversized profile file, is kept aside
+// under a time-stamped name and replaced by the shipped one.
 class UserDataFolder
 {
 public:

@@ -178,53 +178,58 @@ private Q_SLOTS:
         QVERIFY(prepared.filled.isEmpty());
     }
 
-    // A damaged database is renamed with a time stamp, never deleted, and the
-    // shipped empty one takes its place; a healthy one with many pages is
-    // left alone.
-    void damagedDatabaseIsKeptAside_data()
+    // A damaged database or profile file is renamed with a time stamp, never
+    // deleted, and the shipped one takes its place; a healthy database with
+    // many pages is left alone.
+    void damagedFilesAreKeptAside_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::addColumn<bool>("damaged");
-        addTestRow("not a database", QStringLiteral("garbage"), true);
-        addTestRow("overwritten pages", QStringLiteral("scribbled"), true);
-        addTestRow("healthy", QStringLiteral("healthy"), false);
+        QTest::addColumn<QString>("damaged"); // the file set aside, if any
+        addTestRow("database: not a database", QStringLiteral("garbage"), QStringLiteral("DeskData.db"));
+        addTestRow("database: overwritten pages", QStringLiteral("scribbled"), QStringLiteral("DeskData.db"));
+        addTestRow("database: healthy", QStringLiteral("healthy"), QString());
+        addTestRow("profile: 3 MB of junk", QStringLiteral("oversized profile"), QStringLiteral("TimeData.db"));
     }
-    void damagedDatabaseIsKeptAside()
+    void damagedFilesAreKeptAside()
     {
         QFETCH(QString, kind);
-        QFETCH(bool, damaged);
+        QFETCH(QString, damaged);
         const QString user = userFolder();
         const QString database = user + QStringLiteral("DeskData.db");
+        writeDatabase(database, 200);
+        writeBytes(user + QStringLiteral("TimeData.db"), "[Mine]\nkept=yes\n");
         if (kind == QLatin1String("garbage")) {
             writeBytes(database, QByteArray(5000, 'z'));
-        } else {
-            QVERIFY(QDir().mkpath(user));
-            writeDatabase(database, 200);
-            if (kind == QLatin1String("scribbled")) {
-                QFile file(database);
-                QVERIFY(file.open(QIODevice::ReadWrite));
-                QVERIFY(file.seek(4096));
-                file.write(QByteArray(8192, '\x5a'));
-            }
+        } else if (kind == QLatin1String("scribbled")) {
+            QFile file(database);
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.seek(4096));
+            file.write(QByteArray(8192, '\x5a'));
+        } else if (kind == QLatin1String("oversized profile")) {
+            writeBytes(user + QStringLiteral("TimeData.db"), QByteArray(3 * 1024 * 1024, 'j'));
         }
-        const QByteArray original = contents(database);
+        QMap<QString, QByteArray> before;
+        for (const QString& name : {QStringLiteral("DeskData.db"), QStringLiteral("TimeData.db")})
+            before[name] = contents(user + name);
         const QDateTime now(QDate(2026, 12, 8), QTime(10, 15, 0));
 
         const FolderPreparation prepared = UserDataFolder(user, m_shipped).prepare(now);
         QVERIFY(prepared.usable);
-        if (!damaged) {
-            QCOMPARE(prepared.damagedAside, QString());
+        QCOMPARE(prepared.damagedAside,
+                 damaged == QLatin1String("DeskData.db") ? database + ".damaged-20261208-101500" : QString());
+        for (const QString& name : {QStringLiteral("DeskData.db"), QStringLiteral("TimeData.db")}) {
+            const bool setAside = name == damaged;
+            QCOMPARE(contents(user + name), setAside ? contents(m_shipped + name) : before.value(name));
+            QCOMPARE(prepared.filled.contains(name), setAside);
+            if (setAside)
+                QCOMPARE(contents(user + name + ".damaged-20261208-101500"), before.value(name));
+        }
+        if (damaged.isEmpty()) {
             QCOMPARE(prepared.message, QString());
-            QCOMPARE(contents(database), original);
             return;
         }
-        const QString aside = database + QStringLiteral(".damaged-20261208-101500");
-        QCOMPARE(prepared.damagedAside, aside);
-        QCOMPARE(contents(aside), original);
-        QCOMPARE(contents(database), contents(m_shipped + QStringLiteral("DeskData.db")));
-        QVERIFY(prepared.filled.contains(QStringLiteral("DeskData.db")));
         QVERIFY2(prepared.message.contains(QDir::toNativeSeparators(QDir::cleanPath(user))) &&
-                     prepared.message.contains(QStringLiteral("DeskData.db.damaged-20261208-101500")),
+                     prepared.message.contains(damaged + QStringLiteral(".damaged-20261208-101500")),
                  qPrintable(prepared.message));
     }
 };
